@@ -1,0 +1,45 @@
+# tarvek_add_executable(NAME <target> [OUTPUT_NAME <file>] [VERSION a.b.c.d] SOURCES ... LIBS ...)
+# Every executable we ship carries its file version inside itself (see platform/fileversion),
+# so the update check can read it without side files.
+set(TARVEK_VERSION_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/version_marker.cpp.in)
+
+function(tarvek_add_executable)
+    cmake_parse_arguments(ARG "" "NAME;OUTPUT_NAME;VERSION" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_VERSION)
+        set(ARG_VERSION ${PROJECT_VERSION})
+    endif()
+    string(REPLACE "." ";" _parts ${ARG_VERSION})
+    list(LENGTH _parts _n)
+    while(_n LESS 4)
+        list(APPEND _parts 0)
+        list(LENGTH _parts _n)
+    endwhile()
+    list(GET _parts 0 TARVEK_VER_MAJOR)
+    list(GET _parts 1 TARVEK_VER_MINOR)
+    list(GET _parts 2 TARVEK_VER_BUILD)
+    list(GET _parts 3 TARVEK_VER_REVISION)
+    set(_marker ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_version_marker.cpp)
+    configure_file(${TARVEK_VERSION_TEMPLATE} ${_marker} @ONLY)
+    add_executable(${ARG_NAME} ${ARG_SOURCES} ${_marker})
+    target_link_libraries(${ARG_NAME} PRIVATE tarvek_options ${ARG_LIBS})
+    if(ARG_OUTPUT_NAME)
+        set_target_properties(${ARG_NAME} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT_NAME})
+    endif()
+endfunction()
+
+# tarvek_add_test(<name> SOURCES ... LIBS ... [ENV k=v ...])
+# Tests run offscreen, as root-safe WebEngine, under the operators' Turkish locale.
+function(tarvek_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE tarvek_options Qt6::Test ${ARG_LIBS})
+    target_compile_definitions(${name} PRIVATE
+        TARVEK_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+        TARVEK_BUILD_DIR="${PROJECT_BINARY_DIR}")
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;LANG=tr_TR.UTF-8;LC_ALL=tr_TR.UTF-8;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking --disable-component-update;${ARG_ENV}")
+endfunction()

@@ -1,0 +1,17 @@
+#include "login/frm_ilk_giris.h"
+#include "platform/messages.h"
+#include "startup/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TarvekFOTO"));
+    platform::installTranslations();
+
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    RunStartup(args.join(QLatin1Char(' ')), [] { (new frm_ilk_giris)->load(); });
+    return QApplication::exec();
+}

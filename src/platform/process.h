@@ -1,0 +1,30 @@
+#pragma once
+
+#include <stdexcept>
+
+namespace platform {
+
+class ProcessService
+{
+public:
+    virtual ~ProcessService() = default;
+    // Ends the process at once: no window is closed, nothing more is written.
+    [[noreturn]] virtual void endProcess(int code) = 0;
+};
+
+class RealProcessService : public ProcessService
+{
+public:
+    [[noreturn]] void endProcess(int code) override;
+};
+
+// What the test double throws instead of ending the process.
+struct ProcessEnded : std::runtime_error
+{
+    explicit ProcessEnded(int c) : std::runtime_error("process ended"), code(c) {}
+    int code;
+};
+
+[[noreturn]] void endProcess(int code = 0);
+
+} // namespace platform
