@@ -1,0 +1,43 @@
+#include "portal/addresses.h"
+
+#include "platform/deployment.h"
+
+namespace {
+QString host(QString h)
+{
+    while (h.endsWith(QLatin1Char('/')))
+        h.chop(1);
+    return h;
+}
+} // namespace
+
+QString PortalAppUrl(const QString &path)
+{
+    return host(platform::Deployment::current().portalAppHost) + path;
+}
+
+QString LoginPageUrl()
+{
+    return PortalAppUrl(QStringLiteral("/yds/rol/ziyaretci/LA_G_Z_K.jsf"));
+}
+
+QString CaptchaUrl()
+{
+    return PortalAppUrl(QStringLiteral("/yds/jcaptcha"));
+}
+
+QString FrontPageUrl()
+{
+    return host(platform::Deployment::current().portalFrontHost) + QLatin1Char('/');
+}
+
+bool IsLoginPage(const QString &address)
+{
+    return address == LoginPageUrl();
+}
+
+bool IsFrontPage(const QString &address)
+{
+    const QString front = FrontPageUrl();
+    return address == front || address == front.left(front.size() - 1);
+}
