@@ -44,8 +44,8 @@ void QtMessageService::show(const QString &text, MsgIcon icon, const QString &ti
 
 bool QtMessageService::ask(const QString &text, MsgIcon icon, const QString &title)
 {
-    QMessageBox box(qtIcon(icon), titleOrDefault(title), text,
-                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    QMessageBox box(qtIcon(icon), titleOrDefault(title), text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
     return box.exec() == QMessageBox::Yes;
 }
 

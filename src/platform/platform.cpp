@@ -43,13 +43,37 @@ void Platform::install(Services services)
         s.paths = std::move(services.paths);
 }
 
-const Services &Platform::installed() { return current(); }
-MessageService &Platform::messages() { return *current().messages; }
-ProcessService &Platform::process() { return *current().process; }
-SettingsService &Platform::settings() { return *current().settings; }
-LaunchService &Platform::launcher() { return *current().launcher; }
-ClockService &Platform::clock() { return *current().clock; }
-HostService &Platform::host() { return *current().host; }
-const PathMapper &Platform::paths() { return *current().paths; }
+const Services &Platform::installed()
+{
+    return current();
+}
+MessageService &Platform::messages()
+{
+    return *current().messages;
+}
+ProcessService &Platform::process()
+{
+    return *current().process;
+}
+SettingsService &Platform::settings()
+{
+    return *current().settings;
+}
+LaunchService &Platform::launcher()
+{
+    return *current().launcher;
+}
+ClockService &Platform::clock()
+{
+    return *current().clock;
+}
+HostService &Platform::host()
+{
+    return *current().host;
+}
+const PathMapper &Platform::paths()
+{
+    return *current().paths;
+}
 
 } // namespace platform

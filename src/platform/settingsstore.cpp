@@ -29,8 +29,8 @@ static QString registryPath(const QString &app)
     return QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + app;
 }
 
-QString NativeSettingsService::get(const QString &app, const QString &section,
-                                   const QString &key, const QString &defaultValue) const
+QString NativeSettingsService::get(const QString &app, const QString &section, const QString &key,
+                                   const QString &defaultValue) const
 {
     QSettings s(registryPath(app), QSettings::NativeFormat);
     return s.value(section + QLatin1Char('/') + key, defaultValue).toString();
@@ -43,8 +43,8 @@ void NativeSettingsService::save(const QString &app, const QString &section, con
     s.setValue(section + QLatin1Char('/') + key, value);
 }
 #else
-QString NativeSettingsService::get(const QString &app, const QString &section,
-                                   const QString &key, const QString &defaultValue) const
+QString NativeSettingsService::get(const QString &app, const QString &section, const QString &key,
+                                   const QString &defaultValue) const
 {
     QSettings s(fileFor(app), QSettings::IniFormat);
     return s.value(section + QLatin1Char('/') + key, defaultValue).toString();
@@ -60,14 +60,13 @@ void NativeSettingsService::save(const QString &app, const QString &section, con
 }
 #endif
 
-QString MemorySettingsService::path(const QString &app, const QString &section,
-                                    const QString &key)
+QString MemorySettingsService::path(const QString &app, const QString &section, const QString &key)
 {
     return app.toLower() + QLatin1Char('/') + section + QLatin1Char('/') + key;
 }
 
-QString MemorySettingsService::get(const QString &app, const QString &section,
-                                   const QString &key, const QString &defaultValue) const
+QString MemorySettingsService::get(const QString &app, const QString &section, const QString &key,
+                                   const QString &defaultValue) const
 {
     return m_values.value(path(app, section, key), defaultValue);
 }

@@ -70,8 +70,7 @@ NetworkChoice ChooseConfiguration(const QStringList &lines, int n)
 
 QString BuildConnectionPrefix(const QString &server)
 {
-    const QString password =
-        Unscramble(platform::Deployment::current().scrambledSqlPassword, 1);
+    const QString password = Unscramble(platform::Deployment::current().scrambledSqlPassword, 1);
     return QStringLiteral("driver={SQL SERVER};server=") + server + QStringLiteral(";uid=") +
            QString::fromUtf16(kSqlLogin) + QStringLiteral(";pwd=") + password +
            QStringLiteral(";database=");

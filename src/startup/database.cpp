@@ -60,18 +60,18 @@ QSqlDatabase Open(const QString &connectionString, QSqlError *error)
         names().insert(connectionString, name);
     }
     const Target t = ParseConnectionString(connectionString);
-    QSqlDatabase database = QSqlDatabase::contains(name)
-                                ? QSqlDatabase::database(name, false)
-                                : QSqlDatabase::addDatabase(t.sqlite ? QStringLiteral("QSQLITE")
-                                                                     : QStringLiteral("QODBC"),
-                                                            name);
+    QSqlDatabase database =
+        QSqlDatabase::contains(name)
+            ? QSqlDatabase::database(name, false)
+            : QSqlDatabase::addDatabase(
+                  t.sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"), name);
     if (t.sqlite) {
         // The embedded store never creates a database: a missing file is a missing server.
         if (!QFileInfo::exists(t.sqliteFile)) {
             if (error)
-                *error = QSqlError(QStringLiteral("Specified SQL server not found: ") +
-                                       t.sqliteFile,
-                                   QString(), QSqlError::ConnectionError);
+                *error =
+                    QSqlError(QStringLiteral("Specified SQL server not found: ") + t.sqliteFile,
+                              QString(), QSqlError::ConnectionError);
             return QSqlDatabase();
         }
         database.setDatabaseName(t.sqliteFile);

@@ -17,8 +17,8 @@ namespace db {
 struct Target
 {
     bool sqlite = false;
-    QString sqliteFile;   // native path, for the embedded store
-    QString odbcString;   // the connection string as given, for ODBC
+    QString sqliteFile; // native path, for the embedded store
+    QString odbcString; // the connection string as given, for ODBC
 };
 
 Target ParseConnectionString(const QString &connectionString);

@@ -50,9 +50,7 @@ QString SupportLine()
 DbErrorDecision ClassifyDbError(const DbErrorContext &c)
 {
     const QString &d = c.description;
-    auto like = [&d](const char16_t *pattern) {
-        return LikeMatch(d, QString::fromUtf16(pattern));
-    };
+    auto like = [&d](const char16_t *pattern) { return LikeMatch(d, QString::fromUtf16(pattern)); };
     auto stop = [](QString message) {
         return DbErrorDecision{Action::Stop, std::move(message), {}};
     };
@@ -84,15 +82,13 @@ DbErrorDecision ClassifyDbError(const DbErrorContext &c)
     if (like(u"*SQL Server yok veya erişim engellendi*") ||
         like(u"*Specified SQL server not found*")) {
         decision.action = Action::Stop;
-        decision.message =
-            QStringLiteral(" SQL Sunucusuna ulaşılamıyor...") + crlf + SupportLine();
+        decision.message = QStringLiteral(" SQL Sunucusuna ulaşılamıyor...") + crlf + SupportLine();
         return decision;
     }
     if (like(u"*Device activation error. The physical file name *") ||
         like(u"*may be incorrect.*")) {
         decision.action = Action::Stop;
-        decision.message =
-            QStringLiteral("Veritabanı dosyası bozulması...") + crlf + SupportLine();
+        decision.message = QStringLiteral("Veritabanı dosyası bozulması...") + crlf + SupportLine();
         return decision;
     }
     if (like(u"*ConnectionWrite (send())*") && c.retries < 5 &&
@@ -144,8 +140,7 @@ void incidentReport(const DbErrorContext &c, const QString &databaseName)
         if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             const QString crlf = QStringLiteral("\r\n");
             f.write(platform::encodeAnsi(Scramble(c.statement, 2) + crlf +
-                                         Scramble(c.description, 2) + crlf + databaseName +
-                                         crlf));
+                                         Scramble(c.description, 2) + crlf + databaseName + crlf));
         }
     }
     const QString cr = QStringLiteral("\r");
@@ -162,8 +157,8 @@ bool SupportMode()
 {
     if (supportMarker())
         return true;
-    const QString dev = QDir::cleanPath(
-        platform::nativePath(platform::Deployment::current().developmentFolder));
+    const QString dev =
+        QDir::cleanPath(platform::nativePath(platform::Deployment::current().developmentFolder));
     if (QDir::cleanPath(programFolder()) == dev &&
         QFileInfo::exists(dev + QStringLiteral("/destek.dbt"))) {
         supportMarker() = true;
@@ -178,15 +173,9 @@ void ResetSupportModeForTests()
 }
 
 namespace {
-struct StepError
+DbStepError fromSql(const QSqlError &e)
 {
-    int number = 0;
-    QString description;
-};
-
-StepError fromSql(const QSqlError &e)
-{
-    StepError s;
+    DbStepError s;
     bool ok = false;
     s.number = e.nativeErrorCode().toInt(&ok);
     if (!ok)
@@ -196,64 +185,18 @@ StepError fromSql(const QSqlError &e)
 }
 } // namespace
 
-std::optional<SqlOutcome> RunSql(const QString &sql, const QString &databaseName, bool execute,
-                                 bool quiet, const QVariantList &binds)
+bool RunDbSteps(const QString &sql, const QString &databaseName, bool quiet,
+                const std::vector<DbStep> &steps)
 {
-    const QString name =
-        databaseName == QStringLiteral("xxx") ? QStringLiteral("y3436") : databaseName;
-    const QString connectionText =
-        LikeMatch(name, QStringLiteral("*server=*"))
-            ? Connection().ConnectionPrefix + name
-            : Connection().ConnectionPrefix + name + Connection().DatabaseSuffix;
-
-    SqlOutcome outcome;
-    QSqlDatabase database;
-    using Step = std::function<std::optional<StepError>()>;
-    std::vector<Step> steps;
-    auto openStep = [&]() -> std::optional<StepError> {
-        QSqlError e;
-        database = db::Open(connectionText, &e);
-        if (!database.isValid())
-            return fromSql(e);
-        return std::nullopt;
-    };
-    auto runStep = [&]() -> std::optional<StepError> {
-        if (!database.isValid())
-            return StepError{kErrorObjectClosed,
-                             QStringLiteral("Operation is not allowed when the object is closed.")};
-        QSqlQuery q(database);
-        q.setForwardOnly(true);
-        if (!q.prepare(sql))
-            return fromSql(q.lastError());
-        for (const QVariant &v : binds)
-            q.addBindValue(v);
-        if (!q.exec())
-            return fromSql(q.lastError());
-        while (q.isSelect() && q.next())
-            outcome.rows.append(q.record());
-        return std::nullopt;
-    };
-    if (execute) {
-        // Connection opened, statement executed, connection given back.
-        steps = {openStep, runStep};
-    } else {
-        // A record set opened on the statement: one step.
-        steps = {[&]() -> std::optional<StepError> {
-            if (auto e = openStep())
-                return e;
-            return runStep();
-        }};
-    }
-
     int retries = 0;
     for (size_t i = 0; i < steps.size();) {
-        const std::optional<StepError> error = steps[i]();
+        const std::optional<DbStepError> error = steps[i]();
         if (!error) {
             ++i;
             continue;
         }
-        const DbErrorContext context{error->number, error->description, sql, retries, quiet,
-                                     SupportMode()};
+        const DbErrorContext context{error->number, error->description, sql, retries,
+                                     quiet,         SupportMode()};
         const DbErrorDecision decision = ClassifyDbError(context);
         if (!decision.earlierMessage.isEmpty())
             platform::msgBox(decision.earlierMessage, MsgIcon::Critical);
@@ -272,12 +215,65 @@ std::optional<SqlOutcome> RunSql(const QString &sql, const QString &databaseName
                                  QStringLiteral("\r\n") + sql + QStringLiteral("\r\n") +
                                  databaseName,
                              MsgIcon::None);
-            return std::nullopt;
+            return false;
         case Action::Incident:
             incidentReport(context, databaseName);
-            return std::nullopt;
+            return false;
         }
     }
+    return true;
+}
+
+std::optional<SqlOutcome> RunSql(const QString &sql, const QString &databaseName, bool execute,
+                                 bool quiet, const QVariantList &binds)
+{
+    const QString name =
+        databaseName == QStringLiteral("xxx") ? QStringLiteral("y3436") : databaseName;
+    const QString connectionText =
+        LikeMatch(name, QStringLiteral("*server=*"))
+            ? Connection().ConnectionPrefix + name
+            : Connection().ConnectionPrefix + name + Connection().DatabaseSuffix;
+
+    SqlOutcome outcome;
+    QSqlDatabase database;
+    auto openStep = [&]() -> std::optional<DbStepError> {
+        QSqlError e;
+        database = db::Open(connectionText, &e);
+        if (!database.isValid())
+            return fromSql(e);
+        return std::nullopt;
+    };
+    auto runStep = [&]() -> std::optional<DbStepError> {
+        if (!database.isValid())
+            return DbStepError{
+                kErrorObjectClosed,
+                QStringLiteral("Operation is not allowed when the object is closed.")};
+        QSqlQuery q(database);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            return fromSql(q.lastError());
+        for (const QVariant &v : binds)
+            q.addBindValue(v);
+        if (!q.exec())
+            return fromSql(q.lastError());
+        while (q.isSelect() && q.next())
+            outcome.rows.append(q.record());
+        return std::nullopt;
+    };
+    std::vector<DbStep> steps;
+    if (execute) {
+        // Connection opened, statement executed, connection given back.
+        steps = {openStep, runStep};
+    } else {
+        // A record set opened on the statement: one step.
+        steps = {[&]() -> std::optional<DbStepError> {
+            if (auto e = openStep())
+                return e;
+            return runStep();
+        }};
+    }
+    if (!RunDbSteps(sql, databaseName, quiet, steps))
+        return std::nullopt;
     return outcome;
 }
 

@@ -5,7 +5,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 // The single-statement routine and its classification of database errors.
 
@@ -20,8 +22,8 @@ struct DbErrorDecision
         Incident       // incident file and numbered message; return nothing
     };
     Action action = Action::Skip;
-    QString message;         // the message of Stop
-    QString earlierMessage;  // shown first and then the rules went on (login failure, other user)
+    QString message;        // the message of Stop
+    QString earlierMessage; // shown first and then the rules went on (login failure, other user)
 };
 
 struct DbErrorContext
@@ -60,6 +62,20 @@ struct SqlOutcome
 
 // The number ADO gives an operation on a closed object; such errors are always skipped.
 inline constexpr int kErrorObjectClosed = 3704;
+
+// One step of a call (open, execute) and the provider's error when it failed.
+struct DbStepError
+{
+    int number = 0;
+    QString description;
+};
+using DbStep = std::function<std::optional<DbStepError>()>;
+
+// Runs the steps in order, classifying every failure (messages, retries, end of process).
+// True when the call went through to its end (failures skipped included); false when a failure
+// ended it without resuming.
+bool RunDbSteps(const QString &sql, const QString &databaseName, bool quiet,
+                const std::vector<DbStep> &steps);
 
 // Values the statement takes are bound to its "?" marks, never pasted into its text.
 std::optional<SqlOutcome> RunSql(const QString &sql, const QString &databaseName, bool execute,

@@ -41,8 +41,8 @@ bool applyTo(QSqlDatabase &database, const QString &name, QSqlError *error)
     const QStringList statements = SchemaStatements(name);
     if (statements.isEmpty()) {
         if (error)
-            *error = QSqlError(QStringLiteral("no schema for ") + name, {},
-                               QSqlError::UnknownError);
+            *error =
+                QSqlError(QStringLiteral("no schema for ") + name, {}, QSqlError::UnknownError);
         return false;
     }
     for (const QString &s : statements) {

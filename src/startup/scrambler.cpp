@@ -45,7 +45,8 @@ QString ScrambleWithSelector(const QString &text, int variant, int selector)
 QString Scramble(const QString &text, int variant)
 {
     const QTime t = platform::Platform::clock().now().time();
-    const int selector = t.minute() * 60 + t.second() + int(QRandomGenerator::global()->bounded(997));
+    const int selector =
+        t.minute() * 60 + t.second() + int(QRandomGenerator::global()->bounded(997));
     return ScrambleWithSelector(text, variant, selector);
 }
 

@@ -35,13 +35,18 @@ void tst_platform::nativePath_data()
 {
     QTest::addColumn<QString>("windows");
     QTest::addColumn<QString>("native");
-    QTest::newRow("drive") << "c:\\tarvek2000word\\temp\\" << "/root/c/tarvek2000word/temp/";
-    QTest::newRow("upper drive") << "C:\\x.jpg" << "/root/c/x.jpg";
-    QTest::newRow("drive without slash") << "d:data" << "/root/d/data";
+    QTest::newRow("drive") << "c:\\tarvek2000word\\temp\\"
+                           << "/root/c/tarvek2000word/temp/";
+    QTest::newRow("upper drive") << "C:\\x.jpg"
+                                 << "/root/c/x.jpg";
+    QTest::newRow("drive without slash") << "d:data"
+                                         << "/root/d/data";
     QTest::newRow("native stays") << "/srv/ortak\\fotograflar\\12_3_A\\web\\a.jpg"
-                                   << "/srv/ortak/fotograflar/12_3_A/web/a.jpg";
-    QTest::newRow("doubled separators") << "c:\\a\\\\b" << "/root/c/a/b";
-    QTest::newRow("turkish letters") << "c:\\Şantiye\\ığ.jpg" << "/root/c/Şantiye/ığ.jpg";
+                                  << "/srv/ortak/fotograflar/12_3_A/web/a.jpg";
+    QTest::newRow("doubled separators") << "c:\\a\\\\b"
+                                        << "/root/c/a/b";
+    QTest::newRow("turkish letters") << "c:\\Şantiye\\ığ.jpg"
+                                     << "/root/c/Şantiye/ığ.jpg";
 }
 
 void tst_platform::nativePath()
@@ -80,8 +85,8 @@ void tst_platform::settingsApplicationNamesIgnoreCase()
     MemorySettingsService memory;
     memory.save(QStringLiteral("Tarvek2000"), QStringLiteral("2.0"), QStringLiteral("path"),
                 QStringLiteral("c:\\t"));
-    QCOMPARE(memory.get(QStringLiteral("tarvek2000"), QStringLiteral("2.0"),
-                        QStringLiteral("path"), QString()),
+    QCOMPARE(memory.get(QStringLiteral("tarvek2000"), QStringLiteral("2.0"), QStringLiteral("path"),
+                        QString()),
              QStringLiteral("c:\\t"));
 }
 
