@@ -43,7 +43,16 @@ Target ParseConnectionString(const QString &connectionString)
         const QString name = valueOf(connectionString, QStringLiteral("database"));
         t.sqliteFile = folder + QLatin1Char('/') + name + QStringLiteral(".sqlite3");
     } else {
-        t.odbcString = connectionString;
+        // The driver manager compares keywords with the C library's case folding, which under
+        // a Turkish locale does not match "driver" with "DRIVER" (dotted and dotless i).
+        // Keywords go upper-case in ASCII; values stay exactly as given.
+        QStringList parts = connectionString.split(QLatin1Char(';'));
+        for (QString &part : parts) {
+            const qsizetype eq = part.indexOf(QLatin1Char('='));
+            if (eq > 0)
+                part = platform::asciiUpper(part.left(eq)) + part.mid(eq);
+        }
+        t.odbcString = parts.join(QLatin1Char(';'));
     }
     return t;
 }

@@ -59,9 +59,8 @@ void tst_hostutil::hostName_data()
                                  << QStringList{"Sockets version 1.0 is not supported by 32-bit "
                                                 "Windows Sockets."};
     QTest::newRow("name fails") << Socket{} << false << "" << QStringList{nameFailed};
-    QTest::newRow("cleanup fails")
-        << Socket{true, 10, 2, 2, false} << true << "ISTASYON-1"
-        << QStringList{"Socket error occurred in Cleanup."};
+    QTest::newRow("cleanup fails") << Socket{true, 10, 2, 2, false} << true << "ISTASYON-1"
+                                   << QStringList{"Socket error occurred in Cleanup."};
 }
 
 void tst_hostutil::hostName()
@@ -85,10 +84,8 @@ void tst_hostutil::hostAddress_data()
     QTest::addColumn<QByteArray>("address"); // null: cannot resolve
     QTest::addColumn<QString>("result");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("dotted") << QByteArray("\xC0\xA8\x01\x14", 4) << "192.168.1.20"
-                            << QStringList{};
-    QTest::newRow("zeros") << QByteArray("\x0A\x00\x00\xFF", 4) << "10.0.0.255"
-                           << QStringList{};
+    QTest::newRow("dotted") << QByteArray("\xC0\xA8\x01\x14", 4) << "192.168.1.20" << QStringList{};
+    QTest::newRow("zeros") << QByteArray("\x0A\x00\x00\xFF", 4) << "10.0.0.255" << QStringList{};
     QTest::newRow("unresolved") << QByteArray() << ""
                                 << QStringList{"Windows Sockets are not responding. Unable to "
                                                "successfully get Host Name."};
@@ -143,9 +140,12 @@ void tst_hostutil::tempFolderLimit_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("result");
-    QTest::newRow("short") << "/tmp/" << "/tmp/";
-    QTest::newRow("99 fits") << "/" + QString(97, 'a') + "/" << "/" + QString(97, 'a') + "/";
-    QTest::newRow("100 does not") << "/" + QString(98, 'a') + "/" << "";
+    QTest::newRow("short") << "/tmp/"
+                           << "/tmp/";
+    QTest::newRow("99 fits") << "/" + QString(97, 'a') + "/"
+                             << "/" + QString(97, 'a') + "/";
+    QTest::newRow("100 does not") << "/" + QString(98, 'a') + "/"
+                                  << "";
 }
 
 void tst_hostutil::tempFolderLimit()

@@ -38,6 +38,8 @@ private Q_SLOTS:
     void sqliteMissingStoreEndsProgram();
     void namesAndSuffix();
     void boundValuesStayValues();
+    void connectionTargets_data();
+    void connectionTargets();
 
 private:
     QString dataFolder() const { return QCoreApplication::applicationDirPath() + "/data"; }
@@ -345,6 +347,37 @@ void tst_runsql::boundValuesStayValues()
     const auto rows = db::Select(ConnectionString("y3436"), "select * from detay");
     QVERIFY(rows && rows->size() == 1);
     QVERIFY(rows->at(0).value("MobilKullaniciId").isNull());
+}
+
+void tst_runsql::connectionTargets_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<bool>("sqlite");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("embedded store, suffix kept")
+        << "driver={SQL SERVER};server=sqlite:/srv/data;uid=kvrtmlsn;pwd=p;database=y3436_sube"
+        << true << "/srv/data/y3436_sube.sqlite3";
+    QTest::newRow("windows-style store folder")
+        << "driver={SQL SERVER};server=sqlite:c:\\tarvek2000\\data;database=f3436" << true
+        << "/d/c/tarvek2000/data/f3436.sqlite3";
+    // Keywords upper-cased for the driver manager (Turkish i); values untouched.
+    QTest::newRow("odbc")
+        << "driver={SQL SERVER};server=SRV\\SQL,1433;uid=kvrtmlsn;pwd=iİı;database=y3436" << false
+        << "DRIVER={SQL SERVER};SERVER=SRV\\SQL,1433;UID=kvrtmlsn;PWD=iİı;DATABASE=y3436";
+}
+
+void tst_runsql::connectionTargets()
+{
+    QFETCH(QString, connection);
+    QFETCH(bool, sqlite);
+    QFETCH(QString, target);
+    TestPlatform tp;
+    platform::Services s;
+    s.paths = std::make_shared<platform::PathMapper>("/d");
+    platform::Platform::install(s);
+    const db::Target t = db::ParseConnectionString(connection);
+    QCOMPARE(t.sqlite, sqlite);
+    QCOMPARE(sqlite ? t.sqliteFile : t.odbcString, target);
 }
 
 QTEST_GUILESS_MAIN(tst_runsql)
