@@ -1,0 +1,212 @@
+#include "portal/pageactions.h"
+
+#include "portal/pagescript.h"
+#include "portal/portalpage.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMimeDatabase>
+#include <QPointer>
+#include <QTimer>
+#include <QWebEngineView>
+
+namespace PageActions {
+
+QString FinderScript()
+{
+    return QStringLiteral(R"JS(function __find(key, form) {
+  var d = document;
+  if (form >= 0) {
+    var f = d.forms[form];
+    if (!f) return null;
+    var e = f.elements.namedItem(key);
+    if (e && !e.tagName && e.length) e = e[0];
+    return e || null;
+  }
+  return d.getElementById(key) || d.getElementsByName(key)[0] || null;
+}
+)JS");
+}
+
+namespace {
+// Runs body (which sees the found element as "e") and answers whether the element was there.
+void withElement(QWebEnginePage *page, const QString &key, int form, const QString &body, Done done)
+{
+    const QString script = QStringLiteral("(function(){%1 var e = __find(%2, %3); if (!e) return "
+                                          "false; %4 return true; })()")
+                               .arg(FinderScript(), JsString(key), QString::number(form), body);
+    RunPageScript(page, script, [done = std::move(done)](bool answered, const QVariant &v) {
+        if (done)
+            done(answered && v.toBool());
+    });
+}
+
+void runFound(QWebEnginePage *page, const QString &script, Done done)
+{
+    RunPageScript(page, script, [done = std::move(done)](bool answered, const QVariant &v) {
+        if (done)
+            done(answered && v.toBool());
+    });
+}
+} // namespace
+
+void SetValue(QWebEnginePage *page, const QString &key, const QString &value, Done done, int form)
+{
+    withElement(page, key, form, QStringLiteral("e.value = %1;").arg(JsString(value)),
+                std::move(done));
+}
+
+void Click(QWebEnginePage *page, const QString &key, Done done, int form)
+{
+    // The click runs after the script has answered, so a navigation it starts cannot swallow
+    // the answer.
+    withElement(page, key, form, QStringLiteral("setTimeout(function(){ e.click(); }, 0);"),
+                std::move(done));
+}
+
+void ClickFormElement(QWebEnginePage *page, int form, int index, Done done)
+{
+    runFound(page,
+             QStringLiteral("(function(){ var f = document.forms[%1]; if (!f) return false; var e "
+                            "= f.elements[%2]; if (!e) return false; setTimeout(function(){ "
+                            "e.click(); }, 0); return true; })()")
+                 .arg(form)
+                 .arg(index),
+             std::move(done));
+}
+
+void ClickImage(QWebEnginePage *page, int index, Done done)
+{
+    runFound(page,
+             QStringLiteral("(function(){ var e = document.images[%1]; if (!e) return false; "
+                            "setTimeout(function(){ e.click(); }, 0); return true; })()")
+                 .arg(index),
+             std::move(done));
+}
+
+void SubmitForm(QWebEnginePage *page, int form, Done done)
+{
+    runFound(page,
+             QStringLiteral("(function(){ var f = document.forms[%1]; if (!f) return false; "
+                            "setTimeout(function(){ f.submit(); }, 0); return true; })()")
+                 .arg(form),
+             std::move(done));
+}
+
+void SetCheckedAndFireOnclick(QWebEnginePage *page, const QString &key, bool checked, Done done)
+{
+    withElement(page, key, -1,
+                QStringLiteral("e.checked = %1; if (typeof e.onclick === 'function') "
+                               "e.onclick.call(e, new MouseEvent('click'));")
+                    .arg(checked ? QStringLiteral("true") : QStringLiteral("false")),
+                std::move(done));
+}
+
+void Stop(QWebEnginePage *page)
+{
+    if (page)
+        page->triggerAction(QWebEnginePage::Stop);
+}
+
+namespace {
+void attachByBytes(PortalPage *page, const QString &key, const QString &path, Done done)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (done)
+            done(false);
+        return;
+    }
+    const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
+    const QString script =
+        QStringLiteral("(function(){%1 var e = __find(%2, -1); if (!e) return false; var b = "
+                       "atob(%3); var a = new Uint8Array(b.length); for (var i = 0; i < "
+                       "b.length; i++) a[i] = b.charCodeAt(i); var t = new DataTransfer(); "
+                       "t.items.add(new File([a], %4, {type: %5})); e.files = t.files; "
+                       "e.dispatchEvent(new Event('input', {bubbles: true})); "
+                       "e.dispatchEvent(new Event('change', {bubbles: true})); return "
+                       "e.files.length > 0; })()")
+            .arg(FinderScript(), JsString(key),
+                 JsString(QString::fromLatin1(f.readAll().toBase64())),
+                 JsString(QFileInfo(path).fileName()), JsString(mime));
+    runFound(page, script, std::move(done));
+}
+} // namespace
+
+namespace {
+void waitForFile(QPointer<PortalPage> page, const QString &key, int attemptsLeft,
+                 std::shared_ptr<Done> finish)
+{
+    RunPageScript(page,
+                  QStringLiteral("(function(){%1 var e = __find(%2, -1); return !!(e && e.value); "
+                                 "})()")
+                      .arg(FinderScript(), JsString(key)),
+                  [page, key, attemptsLeft, finish](bool ok, const QVariant &v) {
+                      if (ok && v.toBool()) {
+                          if (*finish)
+                              (*finish)(true);
+                      } else if (attemptsLeft <= 0 || !page) {
+                          if (*finish)
+                              (*finish)(false);
+                      } else {
+                          QTimer::singleShot(50, page, [page, key, attemptsLeft, finish] {
+                              waitForFile(page, key, attemptsLeft - 1, finish);
+                          });
+                      }
+                  });
+}
+} // namespace
+
+void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, const QString &path,
+                Done done)
+{
+    if (!page || !QFileInfo::exists(path)) {
+        if (done)
+            done(false);
+        return;
+    }
+    QWidget *target = view && view->isVisible() ? view->focusProxy() : nullptr;
+    if (!target) {
+        attachByBytes(page, key, path, std::move(done));
+        return;
+    }
+    // The input is focused by script, then a key press of our own opens its chooser (a script
+    // click is refused without user activation); the page answers the chooser with the path.
+    page->setFilesToChoose({path});
+    QPointer<PortalPage> guard(page);
+    auto answered = std::make_shared<bool>(false);
+    auto finish = std::make_shared<Done>(std::move(done));
+    auto *limit = new QTimer(page);
+    limit->setSingleShot(true);
+    QObject::connect(page, &PortalPage::fileChooserAnswered, limit,
+                     [guard, key, answered, finish, limit](const QStringList &) {
+                         *answered = true;
+                         limit->stop();
+                         limit->deleteLater();
+                         // The input takes the chosen file a moment after the chooser closed.
+                         waitForFile(guard, key, 40, finish);
+                     });
+    QObject::connect(limit, &QTimer::timeout, page, [guard, key, path, finish, limit] {
+        limit->deleteLater();
+        if (!guard)
+            return;
+        guard->setFilesToChoose({});
+        attachByBytes(guard, key, path, *finish);
+    });
+    limit->start(3000);
+    withElement(page, key, -1, QStringLiteral("e.focus();"),
+                [guard, target = QPointer<QWidget>(target), answered](bool found) {
+                    if (!found || !target || *answered)
+                        return;
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier,
+                                    QStringLiteral(" "));
+                    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier,
+                                      QStringLiteral(" "));
+                    QCoreApplication::sendEvent(target, &press);
+                    QCoreApplication::sendEvent(target, &release);
+                });
+}
+
+} // namespace PageActions

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWebEnginePage;
+class QWebEngineView;
+class PortalPage;
+
+// Page actions: each finds its element afresh in the current document (no element is kept across
+// loads) and reports whether it was found. None of them waits on the user-interface thread.
+namespace PageActions {
+
+using Done = std::function<void(bool found)>;
+
+// An element by id or name in the document, or by name/id within form number form (0-based).
+void SetValue(QWebEnginePage *page, const QString &key, const QString &value, Done done = {},
+              int form = -1);
+void Click(QWebEnginePage *page, const QString &key, Done done = {}, int form = -1);
+// Element number index of form number form.
+void ClickFormElement(QWebEnginePage *page, int form, int index, Done done = {});
+// Image number index of the document (a click on it reaches the link around it).
+void ClickImage(QWebEnginePage *page, int index, Done done = {});
+void SubmitForm(QWebEnginePage *page, int form, Done done = {});
+// Sets a check box and then fires its own onclick handler, as the old control's property write
+// followed by FireEvent did.
+void SetCheckedAndFireOnclick(QWebEnginePage *page, const QString &key, bool checked,
+                              Done done = {});
+// Gives the file input the photograph: through the page's file chooser when a view can take a
+// key press, else (or when no chooser came) by handing the file's bytes to the input directly.
+// done(true) once the input holds a file.
+void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, const QString &path,
+                Done done = {});
+// Stops the page's current loading.
+void Stop(QWebEnginePage *page);
+
+// The helper that finds an element, for scripts of the callers' own.
+QString FinderScript();
+
+} // namespace PageActions

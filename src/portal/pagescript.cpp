@@ -1,0 +1,58 @@
+#include "portal/pagescript.h"
+
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QPointer>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <memory>
+
+void RunPageScript(QWebEnginePage *page, const QString &script, ScriptDone done, int timeoutMs)
+{
+    struct Pending
+    {
+        ScriptDone done;
+        bool finished = false;
+        void answer(bool answered, const QVariant &v)
+        {
+            if (finished)
+                return;
+            finished = true;
+            if (done)
+                done(answered, v);
+        }
+    };
+    auto pending = std::make_shared<Pending>();
+    pending->done = std::move(done);
+    if (!page) {
+        pending->answer(false, QVariant());
+        return;
+    }
+    QPointer<QWebEnginePage> guard(page);
+    auto *timer = new QTimer(page);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, timer, [pending, timer] {
+        timer->deleteLater();
+        pending->answer(false, QVariant());
+    });
+    // A page destroyed before it answered answers nothing.
+    QObject::connect(page, &QObject::destroyed, timer,
+                     [pending] { pending->answer(false, QVariant()); });
+    timer->start(timeoutMs);
+    page->runJavaScript(script, [pending, timer = QPointer<QTimer>(timer)](const QVariant &v) {
+        if (timer) {
+            timer->stop();
+            timer->deleteLater();
+        }
+        // A page torn down answers its pending scripts with no value.
+        pending->answer(v.isValid(), v);
+    });
+}
+
+QString JsString(const QString &text)
+{
+    const QByteArray json =
+        QJsonDocument::fromVariant(QVariantList{text}).toJson(QJsonDocument::Compact); // ["..."]
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class QWebEnginePage;
+
+// Runs a script in the page and hands back its result exactly once: answered with the value, or
+// not answered when the page went away or did not answer within the time limit. Never blocks.
+using ScriptDone = std::function<void(bool answered, const QVariant &value)>;
+void RunPageScript(QWebEnginePage *page, const QString &script, ScriptDone done,
+                   int timeoutMs = 10000);
+
+// A string as a JavaScript literal.
+QString JsString(const QString &text);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+#include <QWebEnginePage>
+
+#include <functional>
+
+// A page of the portal profile that behaves like the old browser control in silent mode: it
+// opens new windows where it is told to, answers file choosers with the file it is told to, shows
+// no script dialogs, and asks before every navigation whether to go on.
+class PortalPage : public QWebEnginePage
+{
+    Q_OBJECT
+public:
+    explicit PortalPage(QObject *parent = nullptr);
+
+    // Asked for every navigation of the main frame; return false to cancel it.
+    std::function<bool(const QUrl &target)> beforeNavigate;
+    // Asked when the page opens a new window (window.open, target=_blank); the page returned
+    // receives it (it must belong to the portal profile). Null or a null answer refuses it.
+    std::function<QWebEnginePage *()> newWindow;
+    // The files the next file chooser is answered with (used once).
+    void setFilesToChoose(const QStringList &files) { m_files = files; }
+    int fileChooserCount() const { return m_choosers; }
+
+Q_SIGNALS:
+    // A finished load of the main frame, successful or not: the old control's document-complete.
+    void documentComplete(const QUrl &url);
+    void fileChooserAnswered(const QStringList &files);
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage *createWindow(WebWindowType type) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override;
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,
+                          const QString &defaultValue, QString *result) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int lineNumber, const QString &sourceID) override;
+
+private:
+    QStringList m_files;
+    int m_choosers = 0;
+};

@@ -1,0 +1,263 @@
+// The browser layer in the real engine (offscreen): snapshots, actions, pop-ups, navigation
+// cancel, file inputs, silent mode.
+#include "portal/pageactions.h"
+#include "portal/pagescript.h"
+#include "portal/pagesnapshot.h"
+#include "portal/portalpage.h"
+#include "portal/portalprofile.h"
+
+#include <QTemporaryDir>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <QtTest>
+
+class tst_browserlayer : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void profileKeepsNoCache();
+    void snapshotReadsThePage();
+    void parseSnapshotOfGarbageIsInvalid();
+    void setValueAndMissingElements();
+    void tickFiresTheBoxOwnOnclick();
+    void clickImageReachesTheLink();
+    void navigationCanBeCancelled();
+    void windowOpenGoesToTheGivenPage();
+    void attachFileWithoutView();
+    void attachFileThroughTheChooser();
+    void scriptDialogsNeverBlock();
+    void scriptOnAGonePageAnswersNothing();
+
+private:
+    void load(PortalPage &page, const QString &html,
+              const QUrl &base = QUrl(QStringLiteral("http://portal.test/yds/a.jsf")));
+    PageSnapshot snapshot(PortalPage &page, const QStringList &ids = {});
+    bool act(const std::function<void(PageActions::Done)> &action);
+};
+
+static const char *kPage =
+    R"HTML(<html><head><title>Yeni Denetim Bilgisi Kaydetme Kararı</title></head>
+<body><div id="menu1">menü</div>
+<form id="f0" name="f0"><input type="hidden" id="jscook_action" name="jscook_action" value=""></form>
+<form id="oyds_form" name="oyds_form">
+ <input type="text" id="oyds_form:dosya_no" name="oyds_form:dosya_no" value="">
+ <input type="submit" value="Denetim Bilgisini Kaydet" id="kaydet" disabled>
+ <input type="checkbox" id="oyds_form:cbx" onclick="document.getElementById('kaydet').disabled = !this.checked">
+ <input type="hidden" id="oyds_form:_link_hidden_" name="oyds_form:_link_hidden_" value="x">
+ <input type="file" id="oyds_form:dokuman" name="oyds_form:dokuman">
+ <span id="oyds_form:id">1234567 / Ankara</span>
+ <a href="#" onclick="document.getElementById('oyds_form:_link_hidden_').value='acildi'; return false;"><img alt="Göster" src="/yds/common/images/goster.gif"></a>
+ <table id="oyds_form:dataTable"><thead><tr><th>Tarih</th><th>Oran</th></tr></thead>
+ <tbody id="oyds_form:dataTable:tbody_element"><tr><td>01.12.2026</td><td>40</td></tr></tbody></table>
+</form>Ekran Kodu : DYDYL
+</body></html>)HTML";
+
+void tst_browserlayer::load(PortalPage &page, const QString &html, const QUrl &base)
+{
+    QSignalSpy done(&page, &PortalPage::documentComplete);
+    page.setHtml(html, base);
+    QVERIFY(done.wait(15000));
+}
+
+PageSnapshot tst_browserlayer::snapshot(PortalPage &page, const QStringList &ids)
+{
+    PageSnapshot result;
+    bool got = false;
+    TakeSnapshot(&page, ids, [&](const PageSnapshot &s) {
+        result = s;
+        got = true;
+    });
+    if (!QTest::qWaitFor([&] { return got; }, 10000))
+        qWarning("no snapshot");
+    return result;
+}
+
+bool tst_browserlayer::act(const std::function<void(PageActions::Done)> &action)
+{
+    int found = -1;
+    action([&](bool f) { found = f ? 1 : 0; });
+    if (!QTest::qWaitFor([&] { return found >= 0; }, 10000))
+        return false;
+    return found == 1;
+}
+
+void tst_browserlayer::profileKeepsNoCache()
+{
+    QCOMPARE(PortalProfile()->httpCacheType(), QWebEngineProfile::NoCache);
+    PortalPage a, b;
+    QCOMPARE(a.profile(), b.profile());
+}
+
+void tst_browserlayer::snapshotReadsThePage()
+{
+    PortalPage page;
+    load(page, QString::fromUtf8(kPage));
+    const PageSnapshot s = snapshot(page, {"oyds_form:id"});
+    QVERIFY(s.valid);
+    QCOMPARE(s.title, QStringLiteral("Yeni Denetim Bilgisi Kaydetme Kararı"));
+    QCOMPARE(s.url, QStringLiteral("http://portal.test/yds/a.jsf"));
+    QVERIFY(s.bodyText.contains(QStringLiteral("Ekran Kodu : DYDYL")));
+    QVERIFY(s.bodyOuterHtml.startsWith(QStringLiteral("<body>")));
+    QCOMPARE(s.forms.size(), 2);
+    QCOMPARE(s.forms[1].id, QStringLiteral("oyds_form"));
+    QVERIFY(s.forms[1].innerHtml.contains(QStringLiteral("goster.gif")));
+    QCOMPARE(s.forms[0].elements.size(), 1);
+    QCOMPARE(s.firstDivId, QStringLiteral("menu1"));
+    QCOMPARE(s.images.size(), 1);
+    QCOMPARE(s.images[0].src, QStringLiteral("http://portal.test/yds/common/images/goster.gif"));
+    QCOMPARE(s.images[0].alt, QStringLiteral("Göster"));
+    QCOMPARE(s.rowCount("oyds_form:dataTable"), 2);
+    QCOMPARE(s.rowCount("oyds_form:dataTable:tbody_element"), 1);
+    QCOMPARE(s.tables.value("oyds_form:dataTable").at(0).at(0), QStringLiteral("Tarih"));
+    QCOMPARE(s.tables.value("oyds_form:dataTable").at(1).at(1), QStringLiteral("40"));
+    QCOMPARE(s.innerHtml.value("oyds_form:id"), QStringLiteral("1234567 / Ankara"));
+    QVERIFY(s.element("kaydet")->disabled);
+    QCOMPARE(s.element("kaydet")->type, QStringLiteral("submit"));
+    QCOMPARE(s.element("jscook_action")->type, QStringLiteral("hidden"));
+}
+
+void tst_browserlayer::parseSnapshotOfGarbageIsInvalid()
+{
+    QVERIFY(!ParseSnapshot(QString()).valid);
+    QVERIFY(!ParseSnapshot(QStringLiteral("[1,2]")).valid);
+    QVERIFY(ParseSnapshot(QStringLiteral("{}")).valid);
+}
+
+void tst_browserlayer::setValueAndMissingElements()
+{
+    PortalPage page;
+    load(page, QString::fromUtf8(kPage));
+    QVERIFY(act(
+        [&](auto d) { PageActions::SetValue(&page, "oyds_form:dosya_no", "1234567 'x\"", d, 1); }));
+    QVERIFY(
+        act([&](auto d) { PageActions::SetValue(&page, "jscook_action", "m:A]MAIN_L", d, 0); }));
+    QVERIFY(!act([&](auto d) { PageActions::SetValue(&page, "yok", "1", d); }));
+    QVERIFY(!act([&](auto d) { PageActions::SetValue(&page, "oyds_form:dosya_no", "1", d, 0); }));
+    QVERIFY(!act([&](auto d) { PageActions::ClickFormElement(&page, 7, 0, d); }));
+    const PageSnapshot s = snapshot(page);
+    QCOMPARE(s.element("oyds_form:dosya_no")->value, QStringLiteral("1234567 'x\""));
+    QCOMPARE(s.forms[0].elements[0].value, QStringLiteral("m:A]MAIN_L"));
+}
+
+void tst_browserlayer::tickFiresTheBoxOwnOnclick()
+{
+    PortalPage page;
+    load(page, QString::fromUtf8(kPage));
+    QVERIFY(act(
+        [&](auto d) { PageActions::SetCheckedAndFireOnclick(&page, "oyds_form:cbx", true, d); }));
+    PageSnapshot s = snapshot(page);
+    QVERIFY(s.element("oyds_form:cbx")->checked);
+    QVERIFY(!s.element("kaydet")->disabled);
+    QVERIFY(act(
+        [&](auto d) { PageActions::SetCheckedAndFireOnclick(&page, "oyds_form:cbx", false, d); }));
+    s = snapshot(page);
+    QVERIFY(s.element("kaydet")->disabled);
+}
+
+void tst_browserlayer::clickImageReachesTheLink()
+{
+    PortalPage page;
+    load(page, QString::fromUtf8(kPage));
+    QVERIFY(act([&](auto d) { PageActions::ClickImage(&page, 0, d); }));
+    QTRY_COMPARE_WITH_TIMEOUT(snapshot(page).element("oyds_form:_link_hidden_")->value,
+                              QStringLiteral("acildi"), 5000);
+    QVERIFY(!act([&](auto d) { PageActions::ClickImage(&page, 3, d); }));
+}
+
+void tst_browserlayer::navigationCanBeCancelled()
+{
+    PortalPage page;
+    QList<QUrl> asked;
+    page.beforeNavigate = [&](const QUrl &u) {
+        asked << u;
+        return !(u.scheme() == QStringLiteral("http") &&
+                 u.path().startsWith(QStringLiteral("/front")));
+    };
+    load(page, QStringLiteral("<a id=l href='http://portal.test/front/'>x</a>"));
+    QVERIFY(act([&](auto d) { PageActions::Click(&page, "l", d); }));
+    QTRY_VERIFY_WITH_TIMEOUT(asked.size() >= 2, 5000);
+    QCOMPARE(asked.last(), QUrl("http://portal.test/front/"));
+    QTest::qWait(200); // a cancelled navigation leaves nothing to wait for
+    QCOMPARE(page.url(), QUrl("http://portal.test/yds/a.jsf"));
+}
+
+void tst_browserlayer::windowOpenGoesToTheGivenPage()
+{
+    PortalPage opener;
+    PortalPage target;
+    int asked = 0;
+    opener.newWindow = [&]() -> QWebEnginePage * {
+        ++asked;
+        return &target;
+    };
+    QSignalSpy targetLoads(&target, &PortalPage::documentComplete);
+    load(opener, QStringLiteral("<script>window.open('about:blank#top.jsf');</script>ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(target.url().toString().contains(QStringLiteral("top.jsf")), 5000);
+}
+
+void tst_browserlayer::attachFileWithoutView()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("1234567.jpg"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(5000, '\xFF'));
+    f.close();
+    PortalPage page;
+    load(page, QString::fromUtf8(kPage));
+    QVERIFY(act(
+        [&](auto d) { PageActions::AttachFile(&page, nullptr, "oyds_form:dokuman", path, d); }));
+    QVariant size;
+    RunPageScript(&page,
+                  QStringLiteral("document.getElementById('oyds_form:dokuman').files[0].size"),
+                  [&](bool, const QVariant &v) { size = v; });
+    QTRY_COMPARE_WITH_TIMEOUT(size.toInt(), 5000, 5000);
+    QVERIFY(snapshot(page).element("oyds_form:dokuman")->value.endsWith("1234567.jpg"));
+    QVERIFY(!act([&](auto d) {
+        PageActions::AttachFile(&page, nullptr, "oyds_form:dokuman", dir.filePath("yok.jpg"), d);
+    }));
+}
+
+void tst_browserlayer::attachFileThroughTheChooser()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("foto.jpg"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(100, 'x'));
+    f.close();
+    QWebEngineView view;
+    auto *page = new PortalPage(&view);
+    view.setPage(page);
+    view.resize(800, 600);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy done(page, &PortalPage::documentComplete);
+    page->setHtml(QString::fromUtf8(kPage), QUrl("http://portal.test/yds/a.jsf"));
+    QVERIFY(done.wait(15000));
+    QVERIFY(
+        act([&](auto d) { PageActions::AttachFile(page, &view, "oyds_form:dokuman", path, d); }));
+    QVERIFY(snapshot(*page).element("oyds_form:dokuman")->value.endsWith("foto.jpg"));
+    qInfo("file chooser used: %d time(s)", page->fileChooserCount());
+}
+
+void tst_browserlayer::scriptDialogsNeverBlock()
+{
+    PortalPage page;
+    load(page, QStringLiteral("<script>alert('a'); var c = confirm('b'); var p = prompt('c', "
+                              "'d'); document.title = c + ':' + p;</script>"));
+    QTRY_COMPARE_WITH_TIMEOUT(page.title(), QStringLiteral("true:d"), 5000);
+}
+
+void tst_browserlayer::scriptOnAGonePageAnswersNothing()
+{
+    auto *page = new PortalPage;
+    int answered = -1;
+    RunPageScript(page, QStringLiteral("1+1"), [&](bool ok, const QVariant &) { answered = ok; });
+    delete page;
+    QTRY_COMPARE_WITH_TIMEOUT(answered, 0, 5000);
+}
+
+QTEST_MAIN(tst_browserlayer)
+#include "tst_browserlayer.moc"
