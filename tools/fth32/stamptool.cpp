@@ -41,6 +41,8 @@ std::optional<Instructions> ParseInstructions(const QByteArray &bytes, QString *
                          .arg(kInstructionLines);
         return std::nullopt;
     }
+    // Lines 1 to 3, 10 and 11 (mode, scratch folder, scratch file, signature, flag) were the
+    // old tool's own settings; this tool needs none of them.
     Instructions in;
     in.source = lines.at(3).trimmed();
     in.target = lines.at(4).trimmed();
