@@ -83,8 +83,6 @@ private Q_SLOTS:
     void fitWithinLimits();
     void jpegIsComplete_data();
     void jpegIsComplete();
-    void parseInstructions_data();
-    void parseInstructions();
     void captionBand();
     void encodeStaysUnderLimit();
 
@@ -167,47 +165,6 @@ void tst_fth32::jpegIsComplete()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, complete);
     QCOMPARE(fth32::JpegIsComplete(bytes), complete);
-}
-
-void tst_fth32::parseInstructions_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("caption1");
-    const QString src = QStringLiteral("D:\\ortak\\fotoğraflar\\Çatı\\Kat 2 şöminé.jpg");
-    const QString tgt = QStringLiteral("D:\\ortak\\fotoğraflar\\Çatı\\web\\a.jpg");
-    QTest::newRow("CR LF") << Instructions(src, tgt, "\r\n") << true << src
-                           << QStringLiteral("Tarih :12.03.2012");
-    QTest::newRow("LF") << Instructions(src, tgt, "\n") << true << src
-                        << QStringLiteral("Tarih :12.03.2012");
-    QTest::newRow("last line unterminated") << Instructions(src, tgt, "\r\n").chopped(2) << true
-                                            << src << QStringLiteral("Tarih :12.03.2012");
-    QTest::newRow("ten lines") << Instructions(src, tgt, "\r\n", 10) << false << QString()
-                               << QString();
-    QTest::newRow("four lines") << Instructions(src, tgt, "\r\n", 4) << false << QString()
-                                << QString();
-    QTest::newRow("empty source") << Instructions(QString(), tgt, "\r\n") << false << QString()
-                                  << QString();
-}
-
-void tst_fth32::parseInstructions()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, ok);
-    QFETCH(QString, source);
-    QFETCH(QString, caption1);
-    QString error;
-    const auto in = fth32::ParseInstructions(bytes, &error);
-    QCOMPARE(in.has_value(), ok);
-    if (!ok) {
-        QVERIFY(!error.isEmpty());
-        return;
-    }
-    QCOMPARE(in->source, source);
-    QCOMPARE(in->captions.size(), 4);
-    QCOMPARE(in->captions.at(0), caption1);
-    QCOMPARE(in->captions.at(1), QStringLiteral("Pafta/Ada/Parsel :12/3 A"));
 }
 
 void tst_fth32::captionBand()
@@ -294,9 +251,6 @@ void tst_fth32::writesStampedCopy_data()
     QTest::newRow("12 megapixel photo")
         << QStringLiteral("büyük.jpg") << Jpeg(DemoPhoto(4000, 3000, QStringLiteral("12 MP")))
         << QByteArray("\r\n") << QSize(933, 700) << QStringLiteral("tl");
-    QTest::newRow("portrait photo")
-        << QStringLiteral("dik.jpg") << Jpeg(DemoPhoto(1500, 2000, QStringLiteral("P")))
-        << QByteArray("\r\n") << QSize(700, 933) << QStringLiteral("tl");
     // Stored 1200 x 800, shown turned a quarter clockwise: an upright 800 x 1200 portrait whose
     // top-left mark moves to the top-right corner.
     QTest::newRow("EXIF orientation 6")

@@ -269,7 +269,6 @@ void tst_photoprep::withTheRealTool_data()
     QTest::newRow("portrait") << QStringLiteral("dik.jpg") << QSize(2448, 3264);
     QTest::newRow("wide, Turkish name with spaces")
         << QStringLiteral("Kat 2 çatı ŞÖĞÜ.jpg") << QSize(3000, 1200);
-    QTest::newRow("already small") << QStringLiteral("kucuk.jpg") << QSize(800, 600);
 }
 
 // A record whose photo lies only in the site folder gets a stamped web copy that passes the
