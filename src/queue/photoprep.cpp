@@ -68,15 +68,27 @@ void RunAndWait(const QString &commandLine, int windowStyle)
 {
     // The stamping tool has no window of its own here, so the window style has nothing to say.
     Q_UNUSED(windowStyle);
-    QStringList parts = platform::splitCommandLine(commandLine);
-    const QString program = parts.isEmpty() ? QString() : platform::programFile(parts.takeFirst());
+    const QStringList parts = platform::splitCommandLine(commandLine);
+    // The office application's folder may hold spaces ("C:\Program Files\...") and the command
+    // line does not quote it. As Windows does, the words are joined one by one until they name
+    // an existing program; failing that, the first word is the program.
+    QString program = parts.isEmpty() ? QString() : platform::programFile(parts.first());
+    QStringList args = parts.mid(1);
+    for (qsizetype n = 2; n <= parts.size(); ++n) {
+        const QString joined = platform::programFile(parts.mid(0, n).join(QLatin1Char(' ')));
+        if (QFileInfo(joined).isFile()) {
+            program = joined;
+            args = parts.mid(n);
+            break;
+        }
+    }
     // A tool that never ends must not freeze the operator's list for ever: the wait is bounded
     // by the deployment's limit. At the limit the tool is killed; it writes its copy through a
     // temporary file, so nothing half-written is left and the caller simply finds no copy.
     const int limitSeconds = platform::Deployment::current().stampToolTimeoutSeconds;
     const int limitMs = limitSeconds > 0 ? limitSeconds * 1000 : -1;
     const platform::WaitResult r =
-        platform::Platform::launcher().startAndWait(program, parts, limitMs);
+        platform::Platform::launcher().startAndWait(program, args, limitMs);
     if (r.outcome == platform::WaitOutcome::FailedToStart)
         platform::msgBox(commandLine + QStringLiteral(" Dosyasında Hata oluştu...") +
                              QStringLiteral("\r\n") + r.error,

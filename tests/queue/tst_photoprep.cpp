@@ -53,6 +53,7 @@ private Q_SLOTS:
     void cleanup();
     void instructionFile_data();
     void instructionFile();
+    void siblingFolderWithSpaces();
     void missingToolWritesNothing();
     void toolThatCannotStart();
     void toolThatNeverEnds();
@@ -62,15 +63,15 @@ private Q_SLOTS:
 private:
     // Installs the office application's folder with a stand-in tool file; the launcher double
     // captures the instruction file while "the tool runs" (it is deleted afterwards).
-    void installSibling(bool withTool = true)
+    void installSibling(bool withTool = true, const QString &sibling = kSibling)
     {
         m_tp->settings->save(QStringLiteral("tarvek2000"), QStringLiteral("2.0"),
-                             QStringLiteral("path"), kSibling);
-        QDir().mkpath(m_tp->native(kSibling));
+                             QStringLiteral("path"), sibling);
+        QDir().mkpath(m_tp->native(sibling));
         if (withTool)
-            Touch(platform::programFile(kSibling + QStringLiteral("\\fth32.exe")));
-        m_tp->launcher->behaviour = [this](const QString &, const QStringList &) {
-            QFile f(m_tp->native(kSibling + QStringLiteral("\\input.mtg")));
+            Touch(platform::programFile(sibling + QStringLiteral("\\fth32.exe")));
+        m_tp->launcher->behaviour = [this, sibling](const QString &, const QStringList &) {
+            QFile f(m_tp->native(sibling + QStringLiteral("\\input.mtg")));
             m_captured = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
             return 0;
         };
@@ -201,6 +202,20 @@ void tst_photoprep::instructionFile()
     QVERIFY(!QFile::exists(m_tp->native(kSibling + QStringLiteral("\\input.mtg"))));
     QVERIFY(!QFile::exists(oldTemp));
     QVERIFY(QDir(m_tp->native(QStringLiteral("c:\\tarvek2000word\\temp"))).exists());
+}
+
+void tst_photoprep::siblingFolderWithSpaces()
+{
+    const QString sibling = QStringLiteral("c:\\Program Files\\Tarvek 2000");
+    installSibling(true, sibling);
+    PrepareRecordPhoto({QStringLiteral("a.jpg"), QStringLiteral("1"), QDate(2012, 3, 12)}, kOrtak,
+                       QStringLiteral("1"));
+    QCOMPARE(m_tp->messages->texts(), QStringList());
+    QCOMPARE(m_tp->launcher->calls.size(), 1);
+    QCOMPARE(m_tp->launcher->calls.first().program,
+             m_tp->native(sibling) + QStringLiteral("/fth32"));
+    QCOMPARE(m_tp->launcher->calls.first().args, QStringList{QStringLiteral("Tarvek_Yds_mtg")});
+    QVERIFY(m_captured.startsWith("1\r\n"));
 }
 
 void tst_photoprep::missingToolWritesNothing()
