@@ -74,7 +74,7 @@ void RunAndWait(const QString &commandLine, int windowStyle)
     // an existing program; failing that, the first word is the program.
     QString program = parts.isEmpty() ? QString() : platform::programFile(parts.first());
     QStringList args = parts.mid(1);
-    for (qsizetype n = 2; n <= parts.size(); ++n) {
+    for (qsizetype n = 1; n <= parts.size(); ++n) {
         const QString joined = platform::programFile(parts.mid(0, n).join(QLatin1Char(' ')));
         if (QFileInfo(joined).isFile()) {
             program = joined;
