@@ -85,6 +85,7 @@ void RunAndWait(const QString &commandLine, int windowStyle)
     // A tool that never ends must not freeze the operator's list for ever: the wait is bounded
     // by the deployment's limit. At the limit the tool is killed; it writes its copy through a
     // temporary file, so nothing half-written is left and the caller simply finds no copy.
+    // A limit of 0 in the deployment file waits without end, as the office application did.
     const int limitSeconds = platform::Deployment::current().stampToolTimeoutSeconds;
     const int limitMs = limitSeconds > 0 ? limitSeconds * 1000 : -1;
     const platform::WaitResult r =
