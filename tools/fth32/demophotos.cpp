@@ -95,7 +95,9 @@ QString BuiltStampTool()
 
 bool InstallStampTool(const QString &siblingFolder, QString *error)
 {
-    const QString target = siblingFolder + QStringLiteral("/fth32");
+    // Under the built file's own name: "fth32" here, "fth32.exe" on Windows.
+    const QString target =
+        siblingFolder + QLatin1Char('/') + QFileInfo(BuiltStampTool()).fileName();
     QDir().mkpath(siblingFolder);
     QFile::remove(target);
     QFile tool(BuiltStampTool());

@@ -21,6 +21,6 @@ QByteArray WithExifOrientation(const QByteArray &jpeg, int orientation);
 // Where the build put the stamping tool.
 QString BuiltStampTool();
 
-// Copies the stamping tool into the office application's folder (native path) as "fth32",
-// executable. False with the reason in *error when it cannot.
+// Copies the built stamping tool into the office application's folder (native path), executable.
+// False with the reason in *error when it cannot.
 bool InstallStampTool(const QString &siblingFolder, QString *error = nullptr);
