@@ -1,2 +1,8 @@
 #!/usr/bin/env bash
-echo "bench: no benchmarks yet"
+# ./run bench: each benchmark prints its ratio against a baseline measured in the same run.
+set -euo pipefail
+BUILD=${1:-build}
+export QT_QPA_PLATFORM=offscreen
+
+echo "== photo preparation vs ImageMagick"
+"$BUILD/bench/bench_photoprep" "${PHOTOPREP_COUNT:-8}"
