@@ -1,0 +1,47 @@
+#include "portal/frm_guvenlik.h"
+
+#include "portal/textchangecase.h"
+
+#include <QPixmap>
+#include <QVBoxLayout>
+
+frm_guvenlik::frm_guvenlik(QWidget *parent)
+    : QDialog(parent), Image1(new QLabel(this)), Text1(new QLineEdit(this)),
+      Command1(new QPushButton(QStringLiteral("Onayla"), this))
+{
+    setObjectName(QStringLiteral("frm_guvenlik"));
+    setWindowTitle(QStringLiteral("Güvenlik Uyarısı"));
+    if (parent)
+        setWindowIcon(parent->window()->windowIcon());
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setMinimumSize(200, 70);
+    Image1->setAlignment(Qt::AlignCenter);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Image1);
+    layout->addWidget(Text1);
+    layout->addWidget(Command1);
+    // Every typed letter goes upper case, the dotless "ı" as "I": codes are upper-case.
+    connect(Text1, &QLineEdit::textEdited, this, [this](const QString &text) {
+        QString folded = text;
+        for (QChar &c : folded)
+            c = FoldTypedCharacter(c, true);
+        if (folded != text) {
+            const int cursor = Text1->cursorPosition();
+            Text1->setText(folded);
+            Text1->setCursorPosition(cursor);
+        }
+    });
+    connect(Command1, &QPushButton::clicked, this, &frm_guvenlik::confirmRequested);
+}
+
+bool frm_guvenlik::loadImage(const QString &file)
+{
+    QPixmap picture;
+    if (!picture.load(file))
+        return false;
+    Image1->setPixmap(picture);
+    return true;
+}

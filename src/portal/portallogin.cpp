@@ -1,0 +1,214 @@
+#include "portal/portallogin.h"
+
+#include "hostutil/hostutil.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "portal/addresses.h"
+#include "portal/frm_guvenlik.h"
+#include "portal/pageactions.h"
+#include "portal/pagescript.h"
+#include "portal/pagesnapshot.h"
+#include "portal/portalmessages.h"
+#include "portal/portalpage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+using platform::MsgIcon;
+
+PortalLogin::PortalLogin(PortalPage *page, PortalLoginLink *link, QObject *parent)
+    : QObject(parent), m_page(page), m_link(link)
+{
+    m_page->beforeNavigate = [this](const QUrl &u) { return beforeNavigate(u); };
+    m_page->newWindow = [this] { return newWindow(); };
+    connect(m_page, &PortalPage::documentComplete, this, &PortalLogin::documentComplete);
+}
+
+void PortalLogin::openLoginPage()
+{
+    // The portal profile keeps no cache and asks for fresh pages: navigation flags 12.
+    m_page->load(QUrl(LoginPageUrl()));
+}
+
+QString PortalLogin::codeImageFile() const
+{
+    return platform::nativePath(m_link->tempFolder() + QStringLiteral("\\java.jpg"));
+}
+
+bool PortalLogin::beforeNavigate(const QUrl &target)
+{
+    // The login page is never left for the front page.
+    return !(IsLoginPage(m_page->url().toString()) && target.toString() == FrontPageUrl());
+}
+
+void PortalLogin::fail(const QString &title, int number, const QString &description)
+{
+    platform::msgBox(QString::number(number) + description, MsgIcon::Critical, title);
+}
+
+void PortalLogin::documentComplete(const QUrl &url)
+{
+    const QString address = url.toString();
+    if (address.isEmpty() || address == QStringLiteral("http:///") ||
+        address == QStringLiteral("about:blank")) {
+        Q_EMIT pageHandled(address);
+        return;
+    }
+    if (IsFrontPage(address)) {
+        TakeSnapshot(m_page, {}, [this](const PageSnapshot &s) { frontPage(s); });
+        return;
+    }
+    if (IsLoginPage(address)) {
+        // Asking creates the submission window, hidden, at the first completed login page.
+        if (m_link->submissionWindowVisible()) {
+            Q_EMIT pageHandled(address);
+            return;
+        }
+        TakeSnapshot(m_page, {}, [this](const PageSnapshot &s) { loginPage(s); });
+        return;
+    }
+    captureMessage(address);
+}
+
+void PortalLogin::frontPage(const PageSnapshot &s)
+{
+    if (!s.valid) {
+        fail(QStringLiteral("16"), 91, QStringLiteral("Sayfa okunamadı"));
+        Q_EMIT pageHandled(s.url);
+        return;
+    }
+    if (FrontPageShowsOutage(s.bodyOuterHtml, s.documentInnerHtml)) {
+        platform::msgBox(OutageMessage(), MsgIcon::None);
+    } else {
+        m_link->setStatusText(QStringLiteral("Bakanlık Sitesi Açılıyor..."));
+        if (!m_link->submissionWindowVisible())
+            openLoginPage();
+    }
+    Q_EMIT pageHandled(s.url);
+}
+
+void PortalLogin::loginPage(const PageSnapshot &s)
+{
+    if (!s.valid) {
+        fail(QStringLiteral("16"), 91, QStringLiteral("Sayfa okunamadı"));
+        Q_EMIT pageHandled(s.url);
+        return;
+    }
+    QList<int> codeImages;
+    for (int i = 0; i < s.images.size(); ++i)
+        if (s.images.at(i).src == CaptchaUrl())
+            codeImages << i;
+    nextCodeImage(codeImages, s.url);
+}
+
+void PortalLogin::nextCodeImage(QList<int> images, const QString &url)
+{
+    if (images.isEmpty()) {
+        captureMessage(url);
+        return;
+    }
+    images.removeFirst();
+    // Fetched inside the page, so the request carries the session's cookies; each fetch makes
+    // a new code, and the last one fetched is the one the portal expects.
+    const QString start =
+        QStringLiteral("(function(){ window.__tarvekCode = null; fetch(%1, {cache: 'no-store', "
+                       "credentials: 'include'}).then(function(r){ if (!r.ok) throw r.status; "
+                       "return r.arrayBuffer(); }).then(function(b){ var s = '', a = new "
+                       "Uint8Array(b); for (var i = 0; i < a.length; i++) s += "
+                       "String.fromCharCode(a[i]); window.__tarvekCode = 'OK:' + btoa(s); "
+                       "}).catch(function(e){ window.__tarvekCode = 'ERR:' + e; }); return true; "
+                       "})()")
+            .arg(JsString(CaptchaUrl()));
+    auto poll = std::make_shared<std::function<void(int)>>();
+    QPointer<PortalLogin> self(this);
+    *poll = [self, poll, images, url](int left) {
+        if (!self)
+            return;
+        RunPageScript(self->m_page, QStringLiteral("window.__tarvekCode"),
+                      [self, poll, images, url, left](bool ok, const QVariant &v) {
+                          if (!self)
+                              return;
+                          const QString answer = ok ? v.toString() : QString();
+                          if (answer.isEmpty() && left > 0) {
+                              QTimer::singleShot(50, self, [poll, left] { (*poll)(left - 1); });
+                              return;
+                          }
+                          // A failed download leaves the previous file in place.
+                          if (answer.startsWith(QStringLiteral("OK:"))) {
+                              const QString file = self->codeImageFile();
+                              QDir().mkpath(QFileInfo(file).absolutePath());
+                              QFile f(file);
+                              if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                                  f.write(QByteArray::fromBase64(answer.mid(3).toLatin1()));
+                          }
+                          self->showCodeDialog(url, images);
+                      });
+    };
+    RunPageScript(m_page, start, [self, poll](bool, const QVariant &) {
+        if (self)
+            (*poll)(kCodeDownloadMs / 50);
+    });
+}
+
+void PortalLogin::showCodeDialog(const QString &url, QList<int> remaining)
+{
+    const QString file = codeImageFile();
+    if (!QFileInfo::exists(file)) {
+        fail(QStringLiteral("16"), 53, QStringLiteral("Dosya bulunamadı"));
+        Q_EMIT pageHandled(url);
+        return;
+    }
+    auto *dialog = new frm_guvenlik(m_link->dialogParent());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->loadImage(file);
+    m_dialog = dialog;
+    connect(dialog, &frm_guvenlik::confirmRequested, this, &PortalLogin::confirm);
+    // Modal for the operator; the handler goes on when the dialog has closed.
+    connect(dialog, &QDialog::finished, this,
+            [this, url, remaining] { nextCodeImage(remaining, url); });
+    dialog->open();
+    Q_EMIT securityDialogShown(dialog);
+}
+
+void PortalLogin::confirm()
+{
+    if (!m_dialog || !IsLoginPage(m_page->url().toString()))
+        return; // elsewhere: the dialog stays open
+    const QString code = m_dialog->Text1->text();
+    // Second form of the document: code, user name, password; then the login input.
+    PageActions::SetValue(m_page, QStringLiteral("oyds_form:Güvenlik"), code, {}, 1);
+    PageActions::SetValue(m_page, QStringLiteral("oyds_form:Kullanıcı"), m_link->portalUser(), {},
+                          1);
+    PageActions::SetValue(m_page, QStringLiteral("oyds_form:Şifre"), m_link->portalPassword(), {},
+                          1);
+    PageActions::Click(m_page, QStringLiteral("oyds_form:loginButton"));
+    m_dialog->close();
+}
+
+void PortalLogin::captureMessage(const QString &url)
+{
+    TakeSnapshot(m_page, {}, [this, url](const PageSnapshot &s) {
+        if (s.valid && s.forms.size() >= 2)
+            if (const auto message = CaptureLoginMessage(s.forms.at(1).innerHtml))
+                platform::msgBox(PortalMessageText(*message), MsgIcon::Critical);
+        Q_EMIT pageHandled(url);
+    });
+}
+
+QWebEnginePage *PortalLogin::newWindow()
+{
+    QWebEnginePage *target = m_link->submissionWindowTarget();
+    if (!target) {
+        fail(QStringLiteral("20"), 91, QStringLiteral("Nesne değişkeni ayarlanmamış"));
+        return nullptr;
+    }
+    // The rest of the hand-over runs once the new window has its page.
+    QTimer::singleShot(0, this, [this] {
+        ClearUrlCache();
+        m_link->showSubmissionWindow(m_link->firstQueuedRow());
+    });
+    return target;
+}
