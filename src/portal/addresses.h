@@ -6,7 +6,7 @@
 // Addresses of the ministry portal, from the deployment's application and front hosts.
 QString LoginPageUrl();
 QString CaptchaUrl();
-QString FrontPageUrl();          // with the trailing "/"
+QString FrontPageUrl();                    // with the trailing "/"
 QString PortalAppUrl(const QString &path); // application host + path
 
 // The browser is on the login page only at exactly the login address (case-sensitive; a query
