@@ -537,10 +537,10 @@ void frm_giris::listvievx_click(int rowNumber)
     if (!loaded.isEmpty()) {
         addDetail(QStringLiteral("f13"), QStringLiteral("Fotoğraf Yolu"), loaded);
         showPreview(loaded, fit);
-        const qint64 bytes = QFileInfo(loaded).size();
-        // The header gives the pixel size without decoding the picture; an unreadable picture
-        // has none, and then only its file size is judged.
-        pixels = QImageReader(loaded).size();
+        // An unreadable picture has no pixel size; then only its file size is judged.
+        const queue::PhotoFacts facts = queue::MeasurePhoto(loaded);
+        const qint64 bytes = facts.bytes;
+        pixels = facts.pixels;
         if (pixels.isValid())
             addDetail(QStringLiteral("f14"), QStringLiteral("Fotoğraf Ebatları"),
                       queue::DimensionText(pixels));

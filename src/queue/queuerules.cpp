@@ -2,6 +2,9 @@
 
 #include "platform/paths.h"
 
+#include <QFileInfo>
+#include <QImageReader>
+
 #include <cmath>
 
 namespace queue {
@@ -176,6 +179,14 @@ QString DimensionText(const QSize &pixels)
 {
     return QString::number(pixels.width()) + QStringLiteral(" x ") +
            QString::number(pixels.height());
+}
+
+PhotoFacts MeasurePhoto(const QString &path)
+{
+    PhotoFacts facts;
+    facts.bytes = QFileInfo(path).size();
+    facts.pixels = QImageReader(path).size();
+    return facts;
 }
 
 const QList<DetailRow> &DetailRows()

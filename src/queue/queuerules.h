@@ -102,6 +102,15 @@ std::optional<CheckFailure> SizeFailure(qint64 bytes);
 QList<CheckFailure> DimensionFailures(const QSize &pixels);
 QString DimensionText(const QSize &pixels);
 
+// What the checks need of a photograph file: its length and its pixel size, read from the
+// image header without decoding the picture (invalid when the header cannot be read).
+struct PhotoFacts
+{
+    qint64 bytes = 0;
+    QSize pixels;
+};
+PhotoFacts MeasurePhoto(const QString &path);
+
 // The details list rows f1-f12: key and label.
 struct DetailRow
 {
