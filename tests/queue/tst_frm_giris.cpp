@@ -5,6 +5,7 @@
 #include "queue/queuerules.h"
 #include "queue/statusnote.h"
 #include "queuefixture.h"
+#include "tools/demo/queuedemo.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -865,6 +866,50 @@ private Q_SLOTS:
         QVERIFY(fx->tp.launcher->calls.isEmpty());
         w->sorsana();
         QVERIFY(fx->tp.messages->shown.isEmpty());
+    }
+
+    void demoDataCoversEveryCase()
+    {
+        fx->settings(fx->ortak);
+        AddQueueDemoData(QueueFixture::y(), fx->ortak, kUser);
+        frm_giris *w = frm_giris::instance();
+        // The stamping tool's part: a copy fitted within the portal's limits.
+        w->prepare = [this](const PendingPhoto &p, const QString &ortak, const QString &) {
+            prepared.append(p);
+            const QString site = ortak + QStringLiteral("/fotograflar/") + SiteFolderName(p.ada);
+            QDir().mkpath(site + QStringLiteral("/web"));
+            QImage(site + QLatin1Char('/') + p.alan1)
+                .scaled(1100, 700, Qt::KeepAspectRatio)
+                .save(site + QStringLiteral("/web/") + p.alan1, "JPG", 85);
+        };
+        w->navigate = [](const QUrl &) {};
+        w->grid_bakanlik_kullanicilar = {{kUser, QStringLiteral("A")},
+                                         {kUser, QStringLiteral("B")}};
+        w->Text2.setText(kUser);
+        QCOMPARE(w->Label1->text(), QStringLiteral("11 adet Fotoğraf Bulundu..."));
+        QMap<QString, QString> statuses;
+        for (int i = 1; i <= w->ListView1->topLevelItemCount(); ++i) {
+            w->listvievx_click(i);
+            statuses.insert(w->row(i)->text(5), w->row(i)->text(9));
+        }
+        const QString q = queue::StatusQueued();
+        const QString dims = QStringLiteral("Resim Ebatlarını Kontrol Ediniz");
+        const QMap<QString, QString> expected{
+            {"gonderilebilir.jpg", q},
+            {"cok_genis.jpg", dims},
+            {"cok_uzun.jpg", dims},
+            {"buyuk_dosya.jpg", QStringLiteral("Dosya boyutu 1 Mb'dan Büyük...")},
+            {"resim.png", queue::StatusNotJpg()},
+            {"resim.jpeg", queue::StatusNotJpg()},
+            {"kayip.jpg", QStringLiteral("Fotoğraf Bulunamadı...")},
+            {"sadece_santiye.JPG", q},
+            {"sadece_web.jpg", q},
+            {"gonderen_yok.jpg", QStringLiteral("Fotoğrafı Gönderen Bilgisi Bulunamadı...")},
+            {"gelisme_yok.jpg", QStringLiteral("Yapıdaki Gelişmeler Bilgisi Bulunamadı")},
+        };
+        QCOMPARE(statuses, expected);
+        QCOMPARE(prepared.size(), 1);
+        QCOMPARE(prepared.first().ada, QStringLiteral("118 Ada 3 Parsel"));
     }
 
     void statusBarAndLayout()
