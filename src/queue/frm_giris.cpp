@@ -81,14 +81,7 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     gecen_zaman.onChange([this](const QString &text) { onGecenZaman(text); });
     yukleme.onChange([this](const QString &text) { onYukleme(text); });
 
-    navigate = [this](const QUrl &url) {
-        // Navigation flags 12 of the old browser: the profile keeps no cache, and the request
-        // asks every proxy on the way not to answer from one either.
-        QWebEngineHttpRequest request(url);
-        request.setHeader("Cache-Control", "no-cache");
-        request.setHeader("Pragma", "no-cache");
-        WebBrowser1->load(request);
-    };
+    navigate = defaultNavigate(this);
     showReport = [this](const QString &siblingFolder) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageOrientation(QPageLayout::Landscape);
@@ -99,6 +92,18 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
                     queue::RenderPrintList(p, queue::ReadPrintBuffer(siblingFolder));
                 });
         preview.exec();
+    };
+}
+
+std::function<void(const QUrl &)> frm_giris::defaultNavigate(frm_giris *window)
+{
+    return [window](const QUrl &url) {
+        // Navigation flags 12 of the old browser: the profile keeps no cache, and the request
+        // asks every cache on the way not to answer from one either.
+        QWebEngineHttpRequest request(url);
+        request.setHeader("Cache-Control", "no-cache");
+        request.setHeader("Pragma", "no-cache");
+        window->WebBrowser1->load(request);
     };
 }
 

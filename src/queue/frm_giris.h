@@ -124,6 +124,7 @@ public:
         prepare = PrepareRecordPhoto;
     // Opens an address in WebBrowser1 (the portal login starts from there).
     std::function<void(const QUrl &)> navigate;
+    static std::function<void(const QUrl &)> defaultNavigate(frm_giris *window);
     // Shows the printed list of the print buffer (preview, print or PDF).
     std::function<void(const QString &siblingFolder)> showReport;
 

@@ -1,4 +1,6 @@
+#include "platform/deployment.h"
 #include "portal/addresses.h"
+#include "portal/portalprofile.h"
 #include "queue/frm_giris.h"
 #include "queue/hostidentity.h"
 #include "queue/printlist.h"
@@ -16,6 +18,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
 #include <QtTest>
 
 #include <memory>
@@ -623,6 +628,33 @@ private Q_SLOTS:
         // send with rows but none queued still opens the login page
         w->Command2_Click();
         QCOMPARE(navigations.size(), 1);
+    }
+
+    void sendOpensLoginPageInPortalBrowser()
+    {
+        // The portal's application host pointed at a local folder holding the login page.
+        const platform::Deployment saved = platform::Deployment::current();
+        platform::Deployment d = saved;
+        d.portalAppHost = QUrl::fromLocalFile(fx->tp.root.path()).toString();
+        platform::Deployment::setCurrent(d);
+        const QString page = fx->tp.root.path() + QStringLiteral("/yds/rol/ziyaretci");
+        QDir().mkpath(page);
+        QFile html(page + QStringLiteral("/LA_G_Z_K.jsf"));
+        QVERIFY(html.open(QIODevice::WriteOnly));
+        html.write("<html><body>giris</body></html>");
+        html.close();
+
+        fx->settings(fx->ortak);
+        oneRecord();
+        frm_giris *w = open();
+        w->navigate = frm_giris::defaultNavigate(w);
+        QSignalSpy loaded(w->WebBrowser1, &QWebEngineView::loadFinished);
+        w->Command2->click();
+        QVERIFY(loaded.wait(20000));
+        QCOMPARE(w->WebBrowser1->url().toString(), LoginPageUrl());
+        QCOMPARE(w->WebBrowser1->page()->profile(), PortalProfile());
+        QCOMPARE(PortalProfile()->httpCacheType(), QWebEngineProfile::NoCache);
+        platform::Deployment::setCurrent(saved);
     }
 
     void countdownSteps()
