@@ -252,7 +252,8 @@ int frm_giris::rowColour(const QTreeWidgetItem *item)
 void frm_giris::setRowColour(QTreeWidgetItem *item, int colour)
 {
     const QBrush brush(toColor(colour));
-    for (int c = 0; c < item->columnCount() || c < 11; ++c)
+    const int columns = item->treeWidget() ? item->treeWidget()->columnCount() : 11;
+    for (int c = 0; c < columns; ++c)
         item->setForeground(c, brush);
     item->setData(0, kColourRole, colour);
 }
@@ -444,6 +445,8 @@ void frm_giris::Command3_Click()
         platform::msgBox(QStringLiteral("Yazdırılacak Veri Bulunamadı..."), MsgIcon::Critical);
         return;
     }
+    if (sibling.isEmpty())
+        return; // no office installation: no print buffer to fill, nothing printed
     QList<QStringList> rows;
     for (int i = 1; i <= ListView1->topLevelItemCount(); ++i) {
         QStringList subItems;
