@@ -657,6 +657,25 @@ private Q_SLOTS:
         platform::Deployment::setCurrent(saved);
     }
 
+    void keyInListShowsThatRow()
+    {
+        fx->settings(fx->ortak);
+        oneRecord();
+        QueueFixture::Record r;
+        r.sayi = 2;
+        r.tarih = QStringLiteral("2026-03-05");
+        r.alan1 = QStringLiteral("b.jpg");
+        fx->record(r);
+        frm_giris *w = open();
+        QCOMPARE(detailValue(w, "f12"), QStringLiteral("a.jpg"));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QTest::keyClick(w->ListView1, Qt::Key_Down);
+        QCOMPARE(w->selectedRowKey(), QStringLiteral("f2"));
+        QCOMPARE(detailValue(w, "f12"), QStringLiteral("b.jpg"));
+        QCOMPARE(w->row(2)->text(9), QStringLiteral("Fotoğraf Bulunamadı..."));
+    }
+
     void countdownSteps()
     {
         fx->settings(fx->ortak);
