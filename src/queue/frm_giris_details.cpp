@@ -1,38 +1,14 @@
 #include "queue/frm_giris.h"
 
-#include "hostutil/hostutil.h"
-#include "platform/fileversion.h"
 #include "platform/messages.h"
-#include "platform/paths.h"
-#include "platform/platform.h"
-#include "portal/addresses.h"
-#include "portal/portalprofile.h"
-#include "queue/hostidentity.h"
-#include "queue/printlist.h"
 #include "queue/statusnote.h"
 #include "startup/connection.h"
 #include "startup/database.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QCloseEvent>
-#include <QFileInfo>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QImageReader>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QStyle>
-#include <QTimer>
 #include <QTreeWidget>
-#include <QWebEngineHttpRequest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 #include "queue/frm_giris_p.h"
 
