@@ -6,3 +6,6 @@ export QT_QPA_PLATFORM=offscreen
 
 echo "== photo preparation vs ImageMagick"
 "$BUILD/bench/bench_photoprep" "${PHOTOPREP_COUNT:-8}"
+
+echo "== pending list: fill of 10,000 records and one photograph's checks"
+"$BUILD/bench/bench_queue"

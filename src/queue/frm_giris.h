@@ -1,9 +1,29 @@
 #pragma once
 
 #include "platform/signalfield.h"
+#include "queue/photoprep.h"
+#include "queue/queuerules.h"
 
 #include <QList>
+#include <QStringList>
+#include <QUrl>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWebEngineView;
 
 // The main window: the operator's desk with the list of photographs waiting to be sent.
 // Each window exists once; instance() creates it on first use and runs its load.
@@ -32,13 +52,109 @@ public:
     platform::SignalField ortak;
     platform::SignalField tempx;
     platform::SignalField tam_zaman{QStringLiteral("20")};
-    platform::SignalField gecen_zaman{QStringLiteral("0")};
-    platform::SignalField yukleme;
+    platform::SignalField gecen_zaman{QStringLiteral("0")}; // -> countdown step
+    platform::SignalField yukleme;                          // -> queue continuation
     platform::SignalField popupx;
+
+    // The firm's "print the date onto the photograph" setting (foto_tarih_at).
+    QString photoDateSetting;
+
+    // Controls.
+    QTreeWidget *ListView1 = nullptr; // the pending list, one row per record
+    QTreeWidget *ListView2 = nullptr; // details of the selected row
+    QGroupBox *Frame2 = nullptr;      // "Önizleme"
+    QLabel *Image1 = nullptr;         // the preview
+    QGroupBox *Frame3 = nullptr;      // "Ayrıntılar"
+    QFrame *Frame4 = nullptr;         // the countdown panel
+    QLabel *Label1 = nullptr;         // version, then the count of listed photos
+    QLabel *Label2 = nullptr;         // the countdown text
+    QLabel *Label3 = nullptr;         // status text of the selected row
+    QCheckBox *Check2 = nullptr;      // "Tümü"
+    QCheckBox *Check8 = nullptr;      // send the queue one after another
+    QCheckBox *Check7 = nullptr;      // confirm automatically (read by the submission window)
+    QCheckBox *Check3 = nullptr;      // 7-day rule (read by the submission window)
+    QCheckBox *Check4 = nullptr;      // skip a hanging page (read by the submission window)
+    QPushButton *Command1 = nullptr;  // "YENİLE"
+    QPushButton *Command2 = nullptr;  // "SEÇİLİ RESİMLERİ GÖNDER"
+    QPushButton *Command3 = nullptr;  // "YAZDIR"
+    QMenu *mn_sag = nullptr;
+    QAction *mn_klasor_ac = nullptr;
+    QAction *mn_ara = nullptr;
+    QAction *mn_iptal = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QList<QLabel *> StatusPanels; // the four panels of StatusBar1
+    QTimer *Timer1 = nullptr;
+    QWebEngineView *WebBrowser1 = nullptr;
 
     // The load handler (runs once, from instance()).
     void load();
 
+    // Fills (or refills) the pending list.
+    void sorsana();
+    // Selects row (1-based), shows its details and runs the eligibility checks on it.
+    void listvievx_click(int row);
+    // Selects the first queued row and checks it; its 1-based position, or nullopt.
+    std::optional<int> rapor_sirasi();
+    // The countdown expired: send the next queued row when the queue option is ticked.
+    void baslat_artik();
+
+    // Command and menu handlers.
+    void Command2_Click();
+    void Command3_Click();
+    void Check2_Click();
+    void mn_iptal_Click();
+    void mn_klasor_ac_Click();
+
+    // The selected row's key ("f" + record number) and status text; "" without a selection.
+    QString selectedRowKey() const;
+    QString selectedRowStatus() const;
+
+    // Row helpers for the other windows (1-based rows).
+    QTreeWidgetItem *row(int i) const;
+    bool isQueued(int i) const;
+    static QString rowKey(const QTreeWidgetItem *item);
+    static int rowColour(const QTreeWidgetItem *item);
+    static void setRowColour(QTreeWidgetItem *item, int colour);
+    void setTicked(QTreeWidgetItem *item, bool ticked);
+    void setProblemIcon(QTreeWidgetItem *item);
+
+    // Where the window hands its work on; tests replace them.
+    // Prepares a listed photograph (the stamping tool).
+    std::function<void(const PendingPhoto &, const QString &ortak, const QString &dateSetting)>
+        prepare = PrepareRecordPhoto;
+    // Opens an address in WebBrowser1 (the portal login starts from there).
+    std::function<void(const QUrl &)> navigate;
+    static std::function<void(const QUrl &)> defaultNavigate(frm_giris *window);
+    // Shows the printed list of the print buffer (preview, print or PDF).
+    std::function<void(const QString &siblingFolder)> showReport;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     explicit frm_giris(QWidget *parent = nullptr);
+    void buildControls();
+    void layoutControls();
+    void setUpColumns();
+    void onGecenZaman(const QString &text);
+    void onYukleme(const QString &text);
+    void onItemChanged(QTreeWidgetItem *item, int column);
+    void onContextMenu(const QPoint &pos);
+    void updateStatusBarOperator();
+    void applyFailure(QTreeWidgetItem *item, const queue::CheckFailure &failure);
+    void addDetail(const QString &key, const QString &label, const QString &value);
+    QTreeWidgetItem *detail(const QString &key) const;
+    void showPreview(const QString &path, bool fit);
+    void onTimerTick();
+
+    bool m_quiet = false; // programmatic tick changes do not run the tick handler
 };
+
+// A typed character code folded as the program folds it; a key typed into Text2 is folded with
+// toUpper true.
+inline int TextChangeCase(int key, bool toUpper)
+{
+    return queue::TextChangeCase(key, toUpper);
+}

@@ -1,5 +1,7 @@
 #include "demoinstall.h"
 
+#include "tools/demo/queuedemo.h"
+
 #include "platform/fileversion.h"
 #include "platform/paths.h"
 #include "platform/settingsstore.h"
@@ -9,7 +11,6 @@
 #include "startup/schema.h"
 #include "startup/scrambler.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFile>
 
@@ -68,16 +69,6 @@ bool exec(const QString &cs, const QString &sql, const QVariantList &binds, QStr
         *error = sql + QStringLiteral(": ") + e.text();
     return false;
 }
-
-struct Site
-{
-    int id;
-    QString ada;
-    int yibf;
-    QString owner;
-    QString contractor;
-    QString firm;
-};
 
 } // namespace
 
@@ -161,37 +152,9 @@ bool BuildDemoInstall(const DemoInstall &install, QString *error)
               {QStringLiteral("1"), DemoInstall::sharedFolder()}, error))
         return false;
 
-    const QList<Site> sites{
-        {1, QStringLiteral("12/3 A"), 1234567, QStringLiteral("Ayşe Yılmaz"),
-         QStringLiteral("Öztürk İnşaat"), QStringLiteral("demo.denetim")},
-        {2, QStringLiteral("P:5 Ada 118"), 2345678, QStringLiteral("Mehmet Şahin"),
-         QStringLiteral("Güneş Yapı"), QStringLiteral("demo.denetim")},
-        {3, QStringLiteral("F21/44/7"), 3456789, QStringLiteral("Çiğdem Ergün"),
-         QStringLiteral("Kuzey Taahhüt"), QStringLiteral("ornek.denetim")},
-    };
-    for (const Site &s : sites)
-        if (!exec(y3436,
-                  QStringLiteral("insert into inşaat (sayi, ada, yedek1, arsasahibi, müteahhit, "
-                                 "kat, blok, firma) values (?, ?, ?, ?, ?, '5', 'A', ?)"),
-                  {s.id, s.ada, s.yibf, s.owner, s.contractor, s.firm}, error))
-            return false;
-    const QDate today = QDate::currentDate();
-    int record = 1;
-    for (const Site &s : sites) {
-        for (int k = 0; k < 2; ++k, ++record)
-            if (!exec(y3436,
-                      QStringLiteral("insert into yedek5 (sayı, ada, tarih, alan1, alan2, "
-                                     "aciklama, toplam, sev1, sev2, sev3, sev4, gonderen, "
-                                     "gonderentc, bak_durum) values (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                     "?, ?, ?, ?, '1')"),
-                      {record, s.ada, today.addDays(-record),
-                       QStringLiteral("foto%1.jpg").arg(record),
-                       QStringLiteral("Kaba inşaat %1. kat döşemesi tamamlandı").arg(k + 2),
-                       QStringLiteral("Denetim ziyareti"), 40 + 10 * k, 100, 30 + 10 * k, 0, 0,
-                       QStringLiteral("Hasan Demir"), QStringLiteral("12345678901")},
-                      error))
-                return false;
-    }
+    // Sites and pending photographs for every case of the list and its checks.
+    AddQueueDemoData(y3436, paths.nativePath(DemoInstall::sharedFolder()),
+                     institutions().at(0).portalUser);
     db::CloseAll();
     return true;
 }
