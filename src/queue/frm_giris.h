@@ -152,9 +152,4 @@ private:
     bool m_quiet = false; // programmatic tick changes do not run the tick handler
 };
 
-// A typed character code folded as the program folds it; a key typed into Text2 is folded with
-// toUpper true.
-inline int TextChangeCase(int key, bool toUpper)
-{
-    return queue::TextChangeCase(key, toUpper);
-}
+// A key typed into Text2 is folded with TextChangeCase (portal/textchangecase.h), toUpper true.

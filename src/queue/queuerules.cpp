@@ -52,19 +52,6 @@ QString DetailsQuery()
         "from yedek5 inner join inşaat on inşaat.ada=yedek5.ada where yedek5.sayı=?");
 }
 
-int TextChangeCase(int key, bool toUpper)
-{
-    if (toUpper) {
-        if (key == 253) // dotless i in code page 1254
-            return 73;
-        if (key >= 97 && key <= 122)
-            return key - 32;
-        return key;
-    }
-    if (key >= 65 && key <= 90)
-        return key + 32;
-    return key;
-}
 
 bool HasJpgExtension(const QString &fileName)
 {

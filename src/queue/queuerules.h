@@ -50,10 +50,6 @@ QString PendingListQuery(bool restricted);
 // The details query of one record; one "?" for the record number.
 QString DetailsQuery();
 
-// A typed character code folded as the program folds it (toUpper: a-z and the Turkish dotless i
-// of code page 1254 to capitals; otherwise A-Z to small letters).
-int TextChangeCase(int key, bool toUpper);
-
 // Photos go to the portal as ".jpg" only; the case of the extension does not matter.
 bool HasJpgExtension(const QString &fileName);
 

@@ -8,31 +8,6 @@ class tst_queuerules : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void textChangeCase_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("toUpper");
-        QTest::addColumn<int>("result");
-        QTest::newRow("a up") << 97 << true << 65;
-        QTest::newRow("z up") << 122 << true << 90;
-        QTest::newRow("dotless i up") << 253 << true << 73;
-        QTest::newRow("capital stays up") << 65 << true << 65;
-        QTest::newRow("digit up") << 48 << true << 48;
-        QTest::newRow("brace up") << 123 << true << 123;
-        QTest::newRow("A down") << 65 << false << 97;
-        QTest::newRow("Z down") << 90 << false << 122;
-        QTest::newRow("at sign down") << 64 << false << 64;
-        QTest::newRow("bracket down") << 91 << false << 91;
-        QTest::newRow("dotless i down") << 253 << false << 253;
-    }
-    void textChangeCase()
-    {
-        QFETCH(int, key);
-        QFETCH(bool, toUpper);
-        QFETCH(int, result);
-        QCOMPARE(TextChangeCase(key, toUpper), result);
-    }
-
     void jpgExtension_data()
     {
         QTest::addColumn<QString>("name");
