@@ -1,5 +1,6 @@
 #include "login/frm_ilk_giris.h"
 #include "login/session.h"
+#include "logindemo.h"
 #include "platform/deployment.h"
 #include "platform/fileversion.h"
 #include "platform/testing/testplatform.h"
@@ -73,6 +74,8 @@ private Q_SLOTS:
     void automaticLogin_data();
     void automaticLogin();
     void check2ClickRule();
+    void demoOperators_data();
+    void demoOperators();
 
 private:
     void addInstitution(int sayi, const QString &name, const QString &user, const QString &pw);
@@ -153,6 +156,9 @@ void tst_frm_ilk_giris::addOperator(int sayi, int kurum, const QString &user, co
 // Institutions and operators covering every path of the login.
 void tst_frm_ilk_giris::standardFirm()
 {
+    // One transaction: the store syncs once instead of once per row.
+    QSqlDatabase store = db::Open(ConnectionString(QStringLiteral("f3436")));
+    QVERIFY(store.transaction());
     addInstitution(1, kAlfa, QStringLiteral("alfa_yds"), QStringLiteral("AlfaPw1"));
     addInstitution(2, QStringLiteral("Beta Denetim"), QStringLiteral("beta_yds"), QString());
     addInstitution(3, QStringLiteral("Kora'nın Denetimi"), QStringLiteral("kora_yds"),
@@ -173,6 +179,7 @@ void tst_frm_ilk_giris::standardFirm()
                 QStringLiteral("H1"));
     addOperator(8, 3, QStringLiteral("kora"), QStringLiteral("k"), QString(), QStringLiteral("H1"));
     addOperator(9, 4, QStringLiteral("cift"), QStringLiteral("c"), QString(), QStringLiteral("H1"));
+    QVERIFY(store.commit());
 }
 
 frm_ilk_giris *tst_frm_ilk_giris::window()
@@ -531,6 +538,36 @@ void tst_frm_ilk_giris::check2ClickRule()
     QVERIFY(window()->Check2->isChecked());
     QVERIFY(check1->isEnabled());
     QVERIFY(!check1->isVisible());
+}
+
+void tst_frm_ilk_giris::demoOperators_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("demo operator") << "operator" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("administrator") << "yonetici" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("quote in name") << "o'brien" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("lower-case right") << "stajyer" << QStringList{kNoRight} << Outcome::Stays;
+    QTest::newRow("no rights") << "sade" << QStringList{kNoRight} << Outcome::Stays;
+}
+
+void tst_frm_ilk_giris::demoOperators()
+{
+    QFETCH(QString, user);
+    QFETCH(QStringList, messages);
+    QFETCH(Outcome, outcome);
+    QVERIFY(AddLoginDemoData(ConnectionString(QStringLiteral("f3436"))));
+    window()->load();
+    QCOMPARE(window()->Combo2->currentText(), QStringLiteral("Anadolu Yapı Denetim Ltd. Şti."));
+    window()->Text6->setText(user);
+    window()->Text7->setText(QStringLiteral("1234"));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), outcome);
+    QCOMPARE(m_tp->messages->texts(), messages);
+    if (outcome == Outcome::LoggedIn) {
+        QCOMPARE(frm_giris::instance()->Text2.text(), DemoMinistryUser());
+        QCOMPARE(frm_giris::instance()->Text3.text(), DemoMinistryPassword());
+    }
 }
 
 QTEST_MAIN(tst_frm_ilk_giris)

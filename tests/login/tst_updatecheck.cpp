@@ -1,6 +1,7 @@
 #include "login/session.h"
 #include "login/updatecheck.h"
 #include "login/versionlist.h"
+#include "logindemo.h"
 #include "platform/deployment.h"
 #include "platform/testing/testplatform.h"
 #include "updateserver.h"
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void checkAgainstHost_data();
     void checkAgainstHost();
     void missingUpdaterIsReportedAndCheckSkipped();
+    void demoListKeepsTheBuiltProgramsCurrent();
 };
 
 void tst_updatecheck::updateNeeded_data()
@@ -224,6 +226,23 @@ void tst_updatecheck::missingUpdaterIsReportedAndCheckSkipped()
     QCOMPARE(server.requests(UpdateServer::listPath()), 0);
     QVERIFY(tp.launcher->calls.isEmpty());
     platform::Deployment::setCurrent(platform::Deployment::builtIn());
+}
+
+void tst_updatecheck::demoListKeepsTheBuiltProgramsCurrent()
+{
+    TestPlatform tp;
+    const QString list = QString::fromLatin1(DemoVersionList());
+    const QString prefix = QStringLiteral(TARVEK_PROGRAM_FOLDER) + QLatin1Char('\\');
+    for (const QString &package : {ProgramPackage(), UpdaterPackage()}) {
+        QVERIFY(
+            QFileInfo::exists(PackageProgramFile(QStringLiteral(TARVEK_PROGRAM_FOLDER), package)));
+        QVERIFY2(!UpdateNeeded(list, prefix, package), qPrintable(package));
+    }
+    // And one revision more would update.
+    const QString newer =
+        QString(list).replace(QStringLiteral(",1.0.0.1"), QStringLiteral(",1.0.0.2"));
+    QVERIFY(newer != list);
+    QVERIFY(UpdateNeeded(newer, prefix, ProgramPackage()));
 }
 
 QTEST_MAIN(tst_updatecheck)
