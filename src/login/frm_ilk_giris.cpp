@@ -166,7 +166,7 @@ void frm_ilk_giris::rememberedLogin()
         Text7->setFocus();
 }
 
-bool frm_ilk_giris::reportDatabaseFailure(const QString &description)
+void frm_ilk_giris::reportDatabaseFailure(const QString &description)
 {
     if (IsServerMissingError(description)) {
         platform::msgBox(QStringLiteral("Server'a ulaşılamıyor..."), MsgIcon::Critical);
@@ -176,7 +176,6 @@ bool frm_ilk_giris::reportDatabaseFailure(const QString &description)
     platform::msgBox(QStringLiteral("Kullanıcı bilgileri veritabanından okunamadı...\r"
                                     "Lütfen bağlantınızı kontrol edip tekrar deneyiniz..."),
                      MsgIcon::Critical, kAttention);
-    return false;
 }
 
 void frm_ilk_giris::Command6_Click()

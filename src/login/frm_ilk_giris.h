@@ -49,7 +49,7 @@ public:
 private:
     void fillInstitutions();
     void rememberedLogin();
-    bool reportDatabaseFailure(const QString &description);
+    void reportDatabaseFailure(const QString &description);
 
     bool m_loggedIn = false;
 };

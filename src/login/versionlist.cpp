@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -120,7 +121,13 @@ HttpOutcome HttpGet(const QString &url, int timeoutMs, bool idleLimit)
 {
     HttpOutcome out;
     QNetworkAccessManager manager;
-    QNetworkRequest request{QUrl(url)};
+    const QUrl address(url);
+    // The workstation's own proxy settings apply, as they did for the old transfer control.
+    const QList<QNetworkProxy> proxies =
+        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(address));
+    if (!proxies.isEmpty())
+        manager.setProxy(proxies.first());
+    QNetworkRequest request{address};
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
     request.setRawHeader("Cache-Control", "no-cache");
