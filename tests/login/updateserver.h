@@ -47,6 +47,10 @@ public:
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // stop() does nothing before the loop runs, so a server stopped too early would never
+        // end its thread: wait (a bounded while) until it serves.
+        for (int i = 0; i < 5000 && !m_server.is_running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     ~UpdateServer()
