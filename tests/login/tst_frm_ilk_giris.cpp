@@ -74,6 +74,7 @@ private Q_SLOTS:
     void automaticLogin_data();
     void automaticLogin();
     void check2ClickRule();
+    void databaseFailureKeepsTheWindow();
     void demoOperators_data();
     void demoOperators();
 
@@ -462,27 +463,36 @@ void tst_frm_ilk_giris::automaticLogin_data()
     QTest::addColumn<QString>("password"); // stored operator password
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<bool>("staleTwin"); // an older "ahmet" row with another password
 
     QTest::newRow("this computer") << "ISTASYON-1"
                                    << "ISTASYON-1"
                                    << "H1"
-                                   << "Gizli1" << QStringList() << Outcome::LoggedIn;
+                                   << "Gizli1" << QStringList() << Outcome::LoggedIn << false;
+    // The login checks the first row of that name; the remembered one no longer matches it.
+    QTest::newRow("remembered password no longer matches")
+        << "ISTASYON-1"
+        << "ISTASYON-1"
+        << "H1"
+        << "Gizli1" << QStringList{kWrong} << Outcome::Stays << true;
     QTest::newRow("quote in host name") << "PC'1"
                                         << "PC'1"
                                         << "H1"
-                                        << "Gizli1" << QStringList() << Outcome::LoggedIn;
+                                        << "Gizli1" << QStringList() << Outcome::LoggedIn << false;
     QTest::newRow("another computer") << "BASKA-PC"
                                       << "ISTASYON-1"
                                       << "H1"
-                                      << "Gizli1" << QStringList() << Outcome::Stays;
-    QTest::newRow("rights withdrawn since") << "ISTASYON-1"
-                                            << "ISTASYON-1"
-                                            << "h1"
-                                            << "Gizli1" << QStringList{kNoRight} << Outcome::Stays;
-    QTest::newRow("stored password gone") << "ISTASYON-1"
-                                          << "ISTASYON-1"
-                                          << "H1"
-                                          << "" << QStringList{kNoPassword} << Outcome::Stays;
+                                      << "Gizli1" << QStringList() << Outcome::Stays << false;
+    QTest::newRow("rights withdrawn since")
+        << "ISTASYON-1"
+        << "ISTASYON-1"
+        << "h1"
+        << "Gizli1" << QStringList{kNoRight} << Outcome::Stays << false;
+    QTest::newRow("stored password gone")
+        << "ISTASYON-1"
+        << "ISTASYON-1"
+        << "H1"
+        << "" << QStringList{kNoPassword} << Outcome::Stays << false;
 }
 
 void tst_frm_ilk_giris::automaticLogin()
@@ -493,10 +503,14 @@ void tst_frm_ilk_giris::automaticLogin()
     QFETCH(QString, password);
     QFETCH(QStringList, messages);
     QFETCH(Outcome, outcome);
+    QFETCH(bool, staleTwin);
 
     addInstitution(1, kAlfa, QStringLiteral("alfa_yds"), QStringLiteral("AlfaPw1"));
     addInstitution(2, QStringLiteral("Beta Denetim"), QStringLiteral("beta_yds"),
                    QStringLiteral("b"));
+    if (staleTwin)
+        addOperator(0, 1, QStringLiteral("ahmet"), QStringLiteral("Eski9"), QStringLiteral("0"),
+                    QStringLiteral("H1"));
     addOperator(1, 1, QStringLiteral("ahmet"), password, QStringLiteral("0"), yetki,
                 QStringLiteral("1"), rememberedOn);
     m_tp->host->name = hostName;
@@ -538,6 +552,29 @@ void tst_frm_ilk_giris::check2ClickRule()
     QVERIFY(window()->Check2->isChecked());
     QVERIFY(check1->isEnabled());
     QVERIFY(!check1->isVisible());
+}
+
+void tst_frm_ilk_giris::databaseFailureKeepsTheWindow()
+{
+    standardFirm();
+    window()->load();
+    // The server goes away between the load and the login.
+    db::CloseAll();
+    const QString store = m_data->path() + QStringLiteral("/db/f3436.sqlite3");
+    QVERIFY(QFile::rename(store, store + QStringLiteral(".gitti")));
+    window()->Text6->setText(QStringLiteral("ahmet"));
+    window()->Text7->setText(QStringLiteral("Gizli1"));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), Outcome::Stays);
+    QCOMPARE(m_tp->messages->texts(),
+             QStringList{QStringLiteral("Kullanıcı bilgileri veritabanından okunamadı...\r"
+                                        "Lütfen bağlantınızı kontrol edip tekrar deneyiniz...")});
+    QVERIFY(!frm_giris::exists());
+    QVERIFY(window()->isVisible());
+
+    // Back again: the same window logs in.
+    db::CloseAll();
+    QVERIFY(QFile::rename(store + QStringLiteral(".gitti"), store));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), Outcome::LoggedIn);
 }
 
 void tst_frm_ilk_giris::demoOperators_data()
