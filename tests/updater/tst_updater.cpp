@@ -7,6 +7,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -94,6 +95,7 @@ private Q_SLOTS:
     void brokenUpdateChangesNothing();
     void upToDateOnlyStartsTheProgram();
     void unreachableListStartsTheOldProgram();
+    void secondUpdaterLeavesQuietly();
     void unpackRefusesPathsOutsideTheFolder();
     void realUpdaterReplacesAndRestarts();
 
@@ -240,6 +242,21 @@ void tst_updater::unreachableListStartsTheOldProgram()
     QVERIFY(m_tp->messages->shown.first().text.startsWith(
         QStringLiteral("Güncelleme listesi alınamadı...")));
     QCOMPARE(m_tp->launcher->calls.size(), 1);
+}
+
+void tst_updater::secondUpdaterLeavesQuietly()
+{
+    serveList(line("TarvekFOTO.zip", "1.0.0.7"));
+    m_server->serve(UpdateServer::packagePath("TarvekFOTO"),
+                    {200, zipOf({{"TarvekFOTO", kNewProgram}}), false});
+    QLockFile running(folder() + QLatin1Char('/') + UpdateLockFileName());
+    QVERIFY(running.tryLock(0));
+    const Files before = snapshot(folder());
+    QCOMPARE(RunUpdater(folder()), 1);
+    QCOMPARE(snapshot(folder()), before);
+    QVERIFY(m_tp->messages->shown.isEmpty());
+    QVERIFY(m_tp->launcher->calls.isEmpty());
+    QCOMPARE(m_server->requests(UpdateServer::listPath()), 0);
 }
 
 void tst_updater::unpackRefusesPathsOutsideTheFolder()

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 
 #include <archive.h>
@@ -58,6 +59,11 @@ bool startProgram(const QString &programFolder)
     return false;
 }
 } // namespace
+
+QString UpdateLockFileName()
+{
+    return QStringLiteral(".guncelleme.lock");
+}
 
 UnpackResult UnpackPackage(const QString &zipFile, const QString &targetFolder)
 {
@@ -201,6 +207,12 @@ bool ReplaceFiles(const QString &programFolder, const QString &stagedFolder,
 
 int RunUpdater(const QString &programFolder)
 {
+    // An operator who starts the program again during a long download starts a second updater;
+    // only one may touch the files, the other leaves quietly.
+    QLockFile lock(programFolder + QLatin1Char('/') + UpdateLockFileName());
+    if (!lock.tryLock(0))
+        return 1;
+
     const int limit = platform::Deployment::current().updateTimeoutMs;
     const HttpOutcome listed = HttpGet(VersionListUrl(), limit);
     const QString list = listed.body ? platform::decodeAnsi(*listed.body) : QString();

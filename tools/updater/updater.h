@@ -33,6 +33,9 @@ QStringList OutdatedPackages(const QString &listText, const QString &programFold
 bool ReplaceFiles(const QString &programFolder, const QString &stagedFolder,
                   const QStringList &files, const QString &backupFolder, QString *error);
 
+// The lock file in the program folder that keeps a second updater out while one runs.
+QString UpdateLockFileName();
+
 // The whole run for a program folder. Returns the process exit code: 0 when the folder is up
 // to date (TarvekFOTO started again), 1 when nothing could be changed (the operator was told).
 int RunUpdater(const QString &programFolder);
