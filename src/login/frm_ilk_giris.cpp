@@ -125,6 +125,7 @@ void frm_ilk_giris::fillInstitutions()
         platform::endProcess();
     }
     if (rows->isEmpty()) {
+        // The second line sends the operator to where institutions are entered.
         platform::msgBox(QStringLiteral("Kayıtlı Kurum Bulunamamıştır...\r"
                                         "Lütfen Tarvek 2000 programında kurum bilgilerinizi "
                                         "giriniz..."),
@@ -202,6 +203,7 @@ void frm_ilk_giris::Command6_Click()
         return;
     }
     if (rows->isEmpty()) {
+        // The second line sends the operator to where institutions are entered.
         platform::msgBox(kWrongLogin, MsgIcon::Critical, kAttention);
         return;
     }
