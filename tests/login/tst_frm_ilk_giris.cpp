@@ -1,0 +1,609 @@
+#include "login/frm_ilk_giris.h"
+#include "login/session.h"
+#include "logindemo.h"
+#include "platform/deployment.h"
+#include "platform/fileversion.h"
+#include "platform/testing/testplatform.h"
+#include "queue/frm_giris.h"
+#include "startup/connection.h"
+#include "startup/database.h"
+#include "startup/schema.h"
+#include "startup/scrambler.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTcpServer>
+#include <QtTest>
+
+#include <memory>
+
+using platform::MsgIcon;
+using platform::ProcessEnded;
+using platform::testing::TestPlatform;
+
+namespace {
+const QString kWrong = QStringLiteral("Hatalı Kullanıcı Adı / Parolası");
+const QString kNoRight = QStringLiteral("Fotoğraf Gönderme Yetkiniz Bulunmamaktadır...");
+const QString kNoName = QStringLiteral("Lütfen Kullanıcı Adınızı Giriniz");
+const QString kNoPassword = QStringLiteral("Lütfen Kullanıcı Parolanızı Giriniz");
+const QString kNoMinistryPassword =
+    QStringLiteral("YDS şifresi bulunmuyor...\rTarvek 2000 programında AYARLAR menüsünden YDS "
+                   "şifresini giriniz...");
+const QString kDuplicate = QStringLiteral("HATA NO : 2499655");
+const QString kAlfa = QStringLiteral("Alfa Yapı Denetim");
+
+// Shows of a window, counted from outside (the automatic login must never show it).
+class ShowCounter : public QObject
+{
+public:
+    int shows = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show)
+            ++shows;
+        return false;
+    }
+};
+
+enum class Outcome { Stays, LoggedIn, Ended };
+} // namespace
+Q_DECLARE_METATYPE(Outcome)
+
+class tst_frm_ilk_giris : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void emptyInstitutionTableEndsTheProgram();
+    void unreachableServerEndsTheProgram();
+    void singleInstitutionIsLocked();
+    void windowTextsAndVersion();
+    void loginCommand_data();
+    void loginCommand();
+    void handOverOrder();
+    void rememberUserNameSettings_data();
+    void rememberUserNameSettings();
+    void rememberedUserNameFillsTheWindow_data();
+    void rememberedUserNameFillsTheWindow();
+    void automaticLogin_data();
+    void automaticLogin();
+    void check2ClickRule();
+    void databaseFailureKeepsTheWindow();
+    void demoOperators_data();
+    void demoOperators();
+
+private:
+    void addInstitution(int sayi, const QString &name, const QString &user, const QString &pw);
+    void addOperator(int sayi, int kurum, const QString &user, const QString &pw,
+                     const QString &admin, const QString &yetki, const QString &hatirla = {},
+                     const QString &hatirlaBilg = {});
+    void standardFirm();
+    frm_ilk_giris *window();
+    Outcome run(const std::function<void()> &f);
+    QString column(const QString &sql, const QVariantList &binds = {});
+
+    std::unique_ptr<TestPlatform> m_tp;
+    std::unique_ptr<QTemporaryDir> m_data;
+    QPointer<frm_ilk_giris> m_window;
+};
+
+void tst_frm_ilk_giris::init()
+{
+    m_tp = std::make_unique<TestPlatform>();
+    m_data = std::make_unique<QTemporaryDir>();
+    const QString dbDir = m_data->path() + QStringLiteral("/db");
+    const QString programDir = m_data->path() + QStringLiteral("/program");
+    QDir().mkpath(dbDir);
+    QDir().mkpath(programDir);
+    QVERIFY(CreateSqliteStore(dbDir + QStringLiteral("/f3436.sqlite3"), QStringLiteral("f3436")));
+    QVERIFY(CreateSqliteStore(dbDir + QStringLiteral("/y3436.sqlite3"), QStringLiteral("y3436")));
+    Connection().ConnectionPrefix = BuildConnectionPrefix(QStringLiteral("sqlite:") + dbDir);
+    Connection().DatabaseSuffix.clear();
+    Connection().ServerName = QStringLiteral("SUNUCU1");
+
+    // The update check finds both programs and a host that refuses at once: no update.
+    for (const char *name : {"TarvekFOTO", "Tarvek_Guncelleme"}) {
+        QFile f(programDir + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    SetProgramFolder(programDir);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    platform::Deployment d = platform::Deployment::builtIn();
+    d.updateHost = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
+    probe.close();
+    platform::Deployment::setCurrent(d);
+}
+
+void tst_frm_ilk_giris::cleanup()
+{
+    delete m_window.data();
+    frm_giris::release();
+    db::CloseAll();
+    SetProgramFolder({});
+    platform::Deployment::setCurrent(platform::Deployment::builtIn());
+    m_data.reset();
+    m_tp.reset();
+}
+
+void tst_frm_ilk_giris::addInstitution(int sayi, const QString &name, const QString &user,
+                                       const QString &pw)
+{
+    QVERIFY(
+        db::Exec(ConnectionString(QStringLiteral("f3436")),
+                 QStringLiteral("insert into bakanlik (sayi, kurum_unvan, kullanici_adi, sifre6) "
+                                "values (?, ?, ?, ?)"),
+                 {sayi, name, Scramble(user, 2), pw.isEmpty() ? QString() : Scramble(pw, 1)}));
+}
+
+void tst_frm_ilk_giris::addOperator(int sayi, int kurum, const QString &user, const QString &pw,
+                                    const QString &admin, const QString &yetki,
+                                    const QString &hatirla, const QString &hatirlaBilg)
+{
+    QVERIFY(
+        db::Exec(ConnectionString(QStringLiteral("f3436")),
+                 QStringLiteral("insert into kullanicilar (sayi, kurum_id, kullanici, sifre6, "
+                                "admin, yetki, hatirla, hatirla_bilg) values (?,?,?,?,?,?,?,?)"),
+                 {sayi, kurum, user, pw.isEmpty() ? QString() : Scramble(pw, 1), admin, yetki,
+                  hatirla, hatirlaBilg}));
+}
+
+// Institutions and operators covering every path of the login.
+void tst_frm_ilk_giris::standardFirm()
+{
+    // One transaction: the store syncs once instead of once per row.
+    QSqlDatabase store = db::Open(ConnectionString(QStringLiteral("f3436")));
+    QVERIFY(store.transaction());
+    addInstitution(1, kAlfa, QStringLiteral("alfa_yds"), QStringLiteral("AlfaPw1"));
+    addInstitution(2, QStringLiteral("Beta Denetim"), QStringLiteral("beta_yds"), QString());
+    addInstitution(3, QStringLiteral("Kora'nın Denetimi"), QStringLiteral("kora_yds"),
+                   QStringLiteral("k'pw"));
+    addInstitution(4, QStringLiteral("Çift Kurum"), QStringLiteral("cift1"), QStringLiteral("c1"));
+    addInstitution(5, QStringLiteral("Çift Kurum"), QStringLiteral("cift2"), QStringLiteral("c2"));
+    addOperator(1, 1, QStringLiteral("ahmet"), QStringLiteral("Gizli1"), QStringLiteral("0"),
+                QStringLiteral("A2,H1,B3"));
+    addOperator(2, 1, QStringLiteral("kucuk"), QStringLiteral("p"), QStringLiteral("0"),
+                QStringLiteral("h1"));
+    addOperator(3, 1, QStringLiteral("yonetici"), QStringLiteral("y"), QStringLiteral("1"),
+                QString());
+    addOperator(4, 1, QStringLiteral("sade"), QStringLiteral("s"), QStringLiteral("0"), QString());
+    addOperator(5, 1, QStringLiteral("o'brien"), QStringLiteral("q'q"), QString(),
+                QStringLiteral("H1"));
+    addOperator(6, 1, QStringLiteral("bosadmin"), QStringLiteral("b"), QString(), QString());
+    addOperator(7, 2, QStringLiteral("beta"), QStringLiteral("b"), QStringLiteral("1"),
+                QStringLiteral("H1"));
+    addOperator(8, 3, QStringLiteral("kora"), QStringLiteral("k"), QString(), QStringLiteral("H1"));
+    addOperator(9, 4, QStringLiteral("cift"), QStringLiteral("c"), QString(), QStringLiteral("H1"));
+    QVERIFY(store.commit());
+}
+
+frm_ilk_giris *tst_frm_ilk_giris::window()
+{
+    if (!m_window)
+        m_window = new frm_ilk_giris;
+    return m_window;
+}
+
+Outcome tst_frm_ilk_giris::run(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const ProcessEnded &) {
+        return Outcome::Ended;
+    }
+    return m_window && m_window->loggedIn() ? Outcome::LoggedIn : Outcome::Stays;
+}
+
+QString tst_frm_ilk_giris::column(const QString &sql, const QVariantList &binds)
+{
+    const auto rows = db::Select(ConnectionString(QStringLiteral("f3436")), sql, binds);
+    return rows && !rows->isEmpty() ? db::Text(rows->first(), rows->first().fieldName(0))
+                                    : QStringLiteral("<none>");
+}
+
+void tst_frm_ilk_giris::emptyInstitutionTableEndsTheProgram()
+{
+    ShowCounter shows;
+    window()->installEventFilter(&shows);
+    QCOMPARE(run([this] { window()->load(); }), Outcome::Ended);
+    QCOMPARE(m_tp->messages->texts(),
+             QStringList{QStringLiteral("Kayıtlı Kurum Bulunamamıştır...\rLütfen Tarvek 2000 "
+                                        "programında kurum bilgilerinizi giriniz...")});
+    QCOMPARE(m_tp->messages->shown.first().icon, MsgIcon::Critical);
+    QCOMPARE(shows.shows, 0);
+}
+
+void tst_frm_ilk_giris::unreachableServerEndsTheProgram()
+{
+    Connection().ConnectionPrefix =
+        BuildConnectionPrefix(QStringLiteral("sqlite:") + m_data->path() + QStringLiteral("/yok"));
+    QCOMPARE(run([this] { window()->load(); }), Outcome::Ended);
+    QCOMPARE(m_tp->messages->texts(),
+             QStringList{QStringLiteral("SUNUCU1 Server'ına ulaşılamıyor...")});
+    QVERIFY(!window()->isVisible());
+}
+
+void tst_frm_ilk_giris::singleInstitutionIsLocked()
+{
+    addInstitution(1, kAlfa, QStringLiteral("alfa_yds"), QStringLiteral("AlfaPw1"));
+    QCOMPARE(run([this] { window()->load(); }), Outcome::Stays);
+    QVERIFY(m_tp->messages->shown.isEmpty());
+    QVERIFY(window()->isVisible());
+    QCOMPARE(window()->Combo2->count(), 1);
+    QCOMPARE(window()->Combo2->currentText(), kAlfa);
+    QVERIFY(!window()->Combo2->isEnabled());
+}
+
+void tst_frm_ilk_giris::windowTextsAndVersion()
+{
+    standardFirm();
+    window()->load();
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Kullanıcı Bilgileri"));
+    QVERIFY(window()->Text7->echoMode() == QLineEdit::Password);
+    QVERIFY(!window()->Check1->isVisible());
+    QVERIFY(window()->Combo2->isEnabled());
+    // Listed in name order, duplicates kept; the first one chosen.
+    QCOMPARE(window()->Combo2->count(), 5);
+    QCOMPARE(window()->Combo2->currentText(), kAlfa);
+    QCOMPARE(window()->Combo2->itemText(4), QStringLiteral("Çift Kurum"));
+    QCOMPARE(window()->grid_bakanlik_kullanicilar.size(), 5);
+    QCOMPARE(window()->grid_bakanlik_kullanicilar.first().userName, QStringLiteral("alfa_yds"));
+    const platform::FileVersion v = platform::ownVersion();
+    QCOMPARE(window()->Label1->text(),
+             QStringLiteral("Vers. : %1.%2.%3").arg(v[0]).arg(v[1]).arg(v[3]));
+    QCOMPARE(HostName(), QStringLiteral("ISTASYON-1"));
+    QCOMPARE(HostAddress(), QStringLiteral("192.168.1.20"));
+}
+
+void tst_frm_ilk_giris::loginCommand_data()
+{
+    QTest::addColumn<QString>("institution");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<Outcome>("outcome");
+
+    const QString alfa = kAlfa;
+    QTest::newRow("operator with H1 among others")
+        << alfa << "ahmet"
+        << "Gizli1" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("empty user name") << alfa << ""
+                                     << "Gizli1" << QStringList{kNoName} << Outcome::Stays;
+    QTest::newRow("empty password") << alfa << "ahmet"
+                                    << "" << QStringList{kNoPassword} << Outcome::Stays;
+    QTest::newRow("user name in another case") << alfa << "AHMET"
+                                               << "Gizli1" << QStringList{kWrong} << Outcome::Stays;
+    QTest::newRow("password in another case") << alfa << "ahmet"
+                                              << "gizli1" << QStringList{kWrong} << Outcome::Stays;
+    QTest::newRow("operator of another institution")
+        << alfa << "beta"
+        << "b" << QStringList{kWrong} << Outcome::Stays;
+    QTest::newRow("quote tricks are looked up literally")
+        << alfa << "x' or '1'='1"
+        << "Gizli1" << QStringList{kWrong} << Outcome::Stays;
+    QTest::newRow("quote in user name") << alfa << "o'brien"
+                                        << "q'q" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("quote in institution name") << "Kora'nın Denetimi"
+                                               << "kora"
+                                               << "k" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("lower-case h1 only") << alfa << "kucuk"
+                                        << "p" << QStringList{kNoRight} << Outcome::Stays;
+    QTest::newRow("empty rights, administrator") << alfa << "yonetici"
+                                                 << "y" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("empty rights, admin 0") << alfa << "sade"
+                                           << "s" << QStringList{kNoRight} << Outcome::Stays;
+    QTest::newRow("empty rights, empty admin") << alfa << "bosadmin"
+                                               << "b" << QStringList{kNoRight} << Outcome::Stays;
+    QTest::newRow("institution without ministry password")
+        << "Beta Denetim"
+        << "beta"
+        << "b" << QStringList{kNoMinistryPassword} << Outcome::Ended;
+    QTest::newRow("two institutions with one name")
+        << "Çift Kurum"
+        << "cift"
+        << "c" << QStringList{kDuplicate} << Outcome::Ended;
+}
+
+void tst_frm_ilk_giris::loginCommand()
+{
+    QFETCH(QString, institution);
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QStringList, messages);
+    QFETCH(Outcome, outcome);
+
+    standardFirm();
+    window()->load();
+    QVERIFY(m_tp->messages->shown.isEmpty());
+    window()->Combo2->setCurrentText(institution);
+    QCOMPARE(window()->Combo2->currentText(), institution);
+    window()->Text6->setText(user);
+    window()->Text7->setText(password);
+    window()->Check2->setChecked(true);
+
+    QCOMPARE(run([this] { window()->Command6_Click(); }), outcome);
+    QCOMPARE(m_tp->messages->texts(), messages);
+    for (const auto &m : m_tp->messages->shown) {
+        QCOMPARE(m.icon, MsgIcon::Critical);
+        const bool attention = m.text == kWrong || m.text == kNoName || m.text == kNoPassword;
+        QCOMPARE(m.title, attention ? QStringLiteral("DİKKAT") : QString());
+    }
+
+    const QString savedName =
+        m_tp->settings->get(QStringLiteral("tarvek2000"), QStringLiteral("ayarlar"),
+                            QStringLiteral("k_adi"), QStringLiteral("<yok>"));
+    if (outcome == Outcome::LoggedIn) {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window, 5000); // closed and released
+        QVERIFY(frm_giris::exists());
+        frm_giris *main = frm_giris::instance();
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->ilk_kurum.text(), institution);
+        QCOMPARE(main->ilk_kullanici.text(), user);
+        QCOMPARE(main->grid_bakanlik_kullanicilar.size(), 5);
+        QCOMPARE(main->grid_bakanlik_kullanicilar.at(1).institution,
+                 QStringLiteral("Beta Denetim"));
+        QCOMPARE(main->grid_bakanlik_kullanicilar.at(1).userName, QStringLiteral("beta_yds"));
+        QCOMPARE(savedName, user);
+    } else if (outcome == Outcome::Stays) {
+        QVERIFY(m_window);
+        QCOMPARE(savedName, QStringLiteral("<yok>")); // nothing written
+    }
+    if (QTest::currentDataTag() == QByteArrayLiteral("operator with H1 among others")) {
+        frm_giris *main = frm_giris::instance();
+        QCOMPARE(main->Text2.text(), QStringLiteral("alfa_yds"));
+        QCOMPARE(main->Text3.text(), QStringLiteral("AlfaPw1"));
+        QCOMPARE(main->admn.text(), QStringLiteral("0"));
+        // A login by hand never marks the password as remembered.
+        QCOMPARE(column(QStringLiteral("select hatirla from kullanicilar where sayi=1")),
+                 QString());
+    }
+}
+
+void tst_frm_ilk_giris::handOverOrder()
+{
+    standardFirm();
+    window()->load();
+    // The main window exists first here only so that its fields can be watched.
+    frm_giris *main = frm_giris::instance();
+    QStringList seen;
+    auto watch = [&](platform::SignalField &field, const QString &name) {
+        field.onChange([&seen, name, main](const QString &text) {
+            seen << name + QLatin1Char('=') + text + QLatin1Char('/') +
+                        QString::number(main->grid_bakanlik_kullanicilar.size());
+        });
+    };
+    watch(main->Text2, QStringLiteral("Text2"));
+    watch(main->Text3, QStringLiteral("Text3"));
+    watch(main->admn, QStringLiteral("admn"));
+    watch(main->ilk_kurum, QStringLiteral("ilk_kurum"));
+    watch(main->ilk_kullanici, QStringLiteral("ilk_kullanici"));
+    window()->Text6->setText(QStringLiteral("yonetici"));
+    window()->Text7->setText(QStringLiteral("y"));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), Outcome::LoggedIn);
+    QCOMPARE(seen, (QStringList{"Text2=alfa_yds/5", "Text3=AlfaPw1/5", "admn=1/5",
+                                "ilk_kurum=Alfa Yapı Denetim/5", "ilk_kullanici=yonetici/5"}));
+}
+
+void tst_frm_ilk_giris::rememberUserNameSettings_data()
+{
+    QTest::addColumn<bool>("remember");
+    QTest::addColumn<QString>("hatir");
+    QTest::addColumn<QString>("kAdi");
+    QTest::newRow("ticked") << true << "1"
+                            << "ahmet";
+    QTest::newRow("unticked") << false << "0"
+                              << "";
+}
+
+void tst_frm_ilk_giris::rememberUserNameSettings()
+{
+    QFETCH(bool, remember);
+    QFETCH(QString, hatir);
+    QFETCH(QString, kAdi);
+    standardFirm();
+    m_tp->settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
+                         QStringLiteral("k_adi"), QStringLiteral("eski"));
+    window()->load();
+    window()->Check2->setChecked(remember);
+    window()->Text6->setText(QStringLiteral("ahmet"));
+    window()->Text7->setText(QStringLiteral("Gizli1"));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), Outcome::LoggedIn);
+    auto get = [this](const char *key) {
+        return m_tp->settings->get(QStringLiteral("tarvek2000"), QStringLiteral("ayarlar"),
+                                   QLatin1String(key), QStringLiteral("<yok>"));
+    };
+    QCOMPARE(get("hatir"), hatir);
+    QCOMPARE(get("k_adi"), kAdi);
+}
+
+void tst_frm_ilk_giris::rememberedUserNameFillsTheWindow_data()
+{
+    QTest::addColumn<QString>("hatir");
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("remembered") << "1" << true;
+    QTest::newRow("not remembered") << "0" << false;
+    QTest::newRow("missing") << "" << false;
+    QTest::newRow("not a number") << "evet" << false;
+    QTest::newRow("greyed value") << "2" << false;
+}
+
+void tst_frm_ilk_giris::rememberedUserNameFillsTheWindow()
+{
+    QFETCH(QString, hatir);
+    QFETCH(bool, ticked);
+    standardFirm();
+    if (!hatir.isEmpty())
+        m_tp->settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
+                             QStringLiteral("hatir"), hatir);
+    m_tp->settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
+                         QStringLiteral("k_adi"), QStringLiteral("ahmet"));
+    window()->load();
+    QVERIFY(window()->isVisible());
+    QVERIFY(m_tp->messages->shown.isEmpty());
+    QCOMPARE(window()->Check2->isChecked(), ticked);
+    QCOMPARE(window()->Text6->text(), ticked ? QStringLiteral("ahmet") : QString());
+    if (ticked) {
+        QVERIFY(window()->Check1->isEnabled());
+        QCOMPARE(window()->focusWidget(), window()->Text7);
+    }
+    QVERIFY(!window()->Check1->isVisible());
+}
+
+void tst_frm_ilk_giris::automaticLogin_data()
+{
+    QTest::addColumn<QString>("rememberedOn"); // hatirla_bilg of the operator's row
+    QTest::addColumn<QString>("hostName");
+    QTest::addColumn<QString>("yetki");
+    QTest::addColumn<QString>("password"); // stored operator password
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<bool>("staleTwin"); // an older "ahmet" row with another password
+
+    QTest::newRow("this computer") << "ISTASYON-1"
+                                   << "ISTASYON-1"
+                                   << "H1"
+                                   << "Gizli1" << QStringList() << Outcome::LoggedIn << false;
+    // The login checks the first row of that name; the remembered one no longer matches it.
+    QTest::newRow("remembered password no longer matches")
+        << "ISTASYON-1"
+        << "ISTASYON-1"
+        << "H1"
+        << "Gizli1" << QStringList{kWrong} << Outcome::Stays << true;
+    QTest::newRow("quote in host name") << "PC'1"
+                                        << "PC'1"
+                                        << "H1"
+                                        << "Gizli1" << QStringList() << Outcome::LoggedIn << false;
+    QTest::newRow("another computer") << "BASKA-PC"
+                                      << "ISTASYON-1"
+                                      << "H1"
+                                      << "Gizli1" << QStringList() << Outcome::Stays << false;
+    QTest::newRow("rights withdrawn since")
+        << "ISTASYON-1"
+        << "ISTASYON-1"
+        << "h1"
+        << "Gizli1" << QStringList{kNoRight} << Outcome::Stays << false;
+    QTest::newRow("stored password gone")
+        << "ISTASYON-1"
+        << "ISTASYON-1"
+        << "H1"
+        << "" << QStringList{kNoPassword} << Outcome::Stays << false;
+}
+
+void tst_frm_ilk_giris::automaticLogin()
+{
+    QFETCH(QString, rememberedOn);
+    QFETCH(QString, hostName);
+    QFETCH(QString, yetki);
+    QFETCH(QString, password);
+    QFETCH(QStringList, messages);
+    QFETCH(Outcome, outcome);
+    QFETCH(bool, staleTwin);
+
+    addInstitution(1, kAlfa, QStringLiteral("alfa_yds"), QStringLiteral("AlfaPw1"));
+    addInstitution(2, QStringLiteral("Beta Denetim"), QStringLiteral("beta_yds"),
+                   QStringLiteral("b"));
+    if (staleTwin)
+        addOperator(0, 1, QStringLiteral("ahmet"), QStringLiteral("Eski9"), QStringLiteral("0"),
+                    QStringLiteral("H1"));
+    addOperator(1, 1, QStringLiteral("ahmet"), password, QStringLiteral("0"), yetki,
+                QStringLiteral("1"), rememberedOn);
+    m_tp->host->name = hostName;
+    m_tp->settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
+                         QStringLiteral("hatir"), QStringLiteral("1"));
+    m_tp->settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
+                         QStringLiteral("k_adi"), QStringLiteral("ahmet"));
+
+    ShowCounter shows;
+    window()->installEventFilter(&shows);
+    QCOMPARE(run([this] { window()->load(); }), outcome);
+    QCOMPARE(m_tp->messages->texts(), messages);
+    if (outcome == Outcome::LoggedIn) {
+        QCOMPARE(shows.shows, 0);
+        QVERIFY(frm_giris::instance()->isVisible());
+        QCOMPARE(frm_giris::instance()->ilk_kullanici.text(), QStringLiteral("ahmet"));
+        QCOMPARE(column(QStringLiteral("select hatirla_bilg from kullanicilar where sayi=1")),
+                 hostName);
+    } else {
+        // Refused or not remembered here: the operator logs in by hand.
+        QCOMPARE(shows.shows, 1);
+        QVERIFY(window()->isVisible());
+        QCOMPARE(window()->Text6->text(), QStringLiteral("ahmet"));
+    }
+}
+
+void tst_frm_ilk_giris::check2ClickRule()
+{
+    standardFirm();
+    window()->load();
+    QCheckBox *check1 = window()->Check1;
+    window()->Check2->setChecked(true);
+    QVERIFY(check1->isEnabled());
+    check1->setChecked(true);
+    window()->Check2->setChecked(false);
+    QVERIFY(!check1->isEnabled());
+    QVERIFY(!check1->isChecked());
+    QTest::mouseClick(window()->Check2, Qt::LeftButton);
+    QVERIFY(window()->Check2->isChecked());
+    QVERIFY(check1->isEnabled());
+    QVERIFY(!check1->isVisible());
+}
+
+void tst_frm_ilk_giris::databaseFailureKeepsTheWindow()
+{
+    standardFirm();
+    window()->load();
+    // The server goes away between the load and the login.
+    db::CloseAll();
+    const QString store = m_data->path() + QStringLiteral("/db/f3436.sqlite3");
+    QVERIFY(QFile::rename(store, store + QStringLiteral(".gitti")));
+    window()->Text6->setText(QStringLiteral("ahmet"));
+    window()->Text7->setText(QStringLiteral("Gizli1"));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), Outcome::Stays);
+    QCOMPARE(m_tp->messages->texts(),
+             QStringList{QStringLiteral("Kullanıcı bilgileri veritabanından okunamadı...\r"
+                                        "Lütfen bağlantınızı kontrol edip tekrar deneyiniz...")});
+    QVERIFY(!frm_giris::exists());
+    QVERIFY(window()->isVisible());
+
+    // Back again: the same window logs in.
+    db::CloseAll();
+    QVERIFY(QFile::rename(store + QStringLiteral(".gitti"), store));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), Outcome::LoggedIn);
+}
+
+void tst_frm_ilk_giris::demoOperators_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("demo operator") << "operator" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("administrator") << "yonetici" << QStringList() << Outcome::LoggedIn;
+    QTest::newRow("lower-case right") << "stajyer" << QStringList{kNoRight} << Outcome::Stays;
+}
+
+void tst_frm_ilk_giris::demoOperators()
+{
+    QFETCH(QString, user);
+    QFETCH(QStringList, messages);
+    QFETCH(Outcome, outcome);
+    QVERIFY(AddLoginDemoData(ConnectionString(QStringLiteral("f3436"))));
+    window()->load();
+    QCOMPARE(window()->Combo2->currentText(), QStringLiteral("Anadolu Yapı Denetim Ltd. Şti."));
+    window()->Text6->setText(user);
+    window()->Text7->setText(QStringLiteral("1234"));
+    QCOMPARE(run([this] { window()->Command6_Click(); }), outcome);
+    QCOMPARE(m_tp->messages->texts(), messages);
+    if (outcome == Outcome::LoggedIn) {
+        QCOMPARE(frm_giris::instance()->Text2.text(), DemoMinistryUser());
+        QCOMPARE(frm_giris::instance()->Text3.text(), DemoMinistryPassword());
+    }
+}
+
+QTEST_MAIN(tst_frm_ilk_giris)
+#include "tst_frm_ilk_giris.moc"

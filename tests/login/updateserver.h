@@ -1,0 +1,111 @@
+#pragma once
+
+// A local stand-in for the maker's update host: serves crafted answers on 127.0.0.1 from a
+// thread of its own, so the code under test fetches over real HTTP.
+
+#include <httplib.h>
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class UpdateServer
+{
+public:
+    struct Answer
+    {
+        int status = 200;
+        QByteArray body;
+        bool hang = false; // answers only when the server stops
+    };
+
+    UpdateServer()
+    {
+        m_server.Get(R"(/.*)", [this](const httplib::Request &req, httplib::Response &res) {
+            Answer a;
+            {
+                std::unique_lock lock(m_mutex);
+                ++m_requests[req.path];
+                const auto it = m_answers.find(req.path);
+                if (it == m_answers.end()) {
+                    res.status = 404;
+                    return;
+                }
+                a = it->second;
+                if (a.hang)
+                    m_release.wait_for(lock, std::chrono::seconds(30),
+                                       [this] { return m_stopping; });
+            }
+            res.status = a.status;
+            res.set_content(a.body.toStdString(), "application/octet-stream");
+        });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // stop() does nothing before the loop runs, so a server stopped too early would never
+        // end its thread: wait (a bounded while) until it serves.
+        for (int i = 0; i < 5000 && !m_server.is_running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    ~UpdateServer()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_release.notify_all();
+        m_server.stop();
+        m_thread.join();
+    }
+
+    UpdateServer(const UpdateServer &) = delete;
+    UpdateServer &operator=(const UpdateServer &) = delete;
+
+    QString host() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+
+    void serve(const QString &path, const Answer &a)
+    {
+        std::lock_guard lock(m_mutex);
+        m_answers[path.toStdString()] = a;
+    }
+    int requests(const QString &path)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_requests[path.toStdString()];
+    }
+
+    static QString listPath()
+    {
+        return QStringLiteral("/download/Tarvek_Zere/Tarvek2000/versiyon2015.txt");
+    }
+    static QString packagePath(const QString &package)
+    {
+        return QStringLiteral("/download/Tarvek_Zere/Tarvek2000/") + package +
+               QStringLiteral(".zip");
+    }
+
+private:
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_release;
+    bool m_stopping = false;
+    std::map<std::string, Answer> m_answers;
+    std::map<std::string, int> m_requests;
+};
+
+// A stand-in for one of our executables: a script whose text carries the version marker our
+// build embeds into real executables.
+inline QByteArray VersionedScript(const QString &version, const QByteArray &body = "exit 0\n")
+{
+    QByteArray marker("$TARVEK-FILE");
+    marker += "-VERSION$:" + version.toLatin1() + ";";
+    return "#!/bin/sh\n# " + marker + "\n" + body;
+}
