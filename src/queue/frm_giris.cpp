@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "portal/addresses.h"
 #include "portal/portalprofile.h"
-#include "queue/hostidentity.h"
+#include "login/session.h"
 #include "queue/printlist.h"
 #include "queue/statusnote.h"
 #include "startup/connection.h"

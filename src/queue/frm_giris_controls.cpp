@@ -1,7 +1,7 @@
 #include "queue/frm_giris.h"
 
 #include "portal/portalprofile.h"
-#include "queue/hostidentity.h"
+#include "login/session.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -132,8 +132,8 @@ void frm_giris::buildControls()
 void frm_giris::updateStatusBarOperator()
 {
     StatusPanels[1]->setText(QStringLiteral("Kullanıcı Adı : ") + ilk_kullanici.text());
-    StatusPanels[2]->setText(QStringLiteral("IP Adresi : ") + queue::HostAddress());
-    StatusPanels[3]->setText(QStringLiteral("Bilgisayar Adı : ") + queue::HostName());
+    StatusPanels[2]->setText(QStringLiteral("IP Adresi : ") + HostAddress());
+    StatusPanels[3]->setText(QStringLiteral("Bilgisayar Adı : ") + HostName());
 }
 
 void frm_giris::resizeEvent(QResizeEvent *event)

@@ -2,7 +2,7 @@
 #include "portal/addresses.h"
 #include "portal/portalprofile.h"
 #include "queue/frm_giris.h"
-#include "queue/hostidentity.h"
+#include "login/session.h"
 #include "queue/printlist.h"
 #include "queue/queuerules.h"
 #include "queue/statusnote.h"
@@ -99,8 +99,7 @@ private Q_SLOTS:
         navigations.clear();
         reports.clear();
         preparationWrites = true;
-        queue::SetHostName(QStringLiteral("ISTASYON-1"));
-        queue::SetHostAddress(QStringLiteral("192.168.1.20"));
+        SetHostIdentity(QStringLiteral("ISTASYON-1"), QStringLiteral("192.168.1.20"));
     }
     void cleanup()
     {

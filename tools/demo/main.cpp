@@ -1,8 +1,8 @@
 // tarvek-demo FOLDER: writes a complete demo installation into FOLDER and prints how to log in.
 #include "demoinstall.h"
 
-#include <QGuiApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
