@@ -6,6 +6,7 @@
 
 #include <QCryptographicHash>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -612,6 +613,64 @@ private Q_SLOTS:
                      .last()
                      .first(),
                  QStringLiteral("01.03.2027"));
+    }
+    void commandLine()
+    {
+        QTemporaryDir dir;
+        QFile seed(dir.filePath(QStringLiteral("seed.json")));
+        QVERIFY(seed.open(QIODevice::WriteOnly));
+        seed.write(R"({"institutions": [{"user": "u", "password": "p"}], "sites": []})");
+        seed.close();
+        QProcess sim;
+        sim.start(QStringLiteral(TARVEK_BUILD_DIR "/tools/yds-sim/yds-sim"),
+                  {QStringLiteral("--app-port"), QStringLiteral("0"),
+                   QStringLiteral("--front-port"), QStringLiteral("0"), QStringLiteral("--seed"),
+                   seed.fileName(), QStringLiteral("--fault"), QStringLiteral("outage"),
+                   QStringLiteral("--latency-ms"), QStringLiteral("5")});
+        QVERIFY(sim.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 10000);
+        const QString ready = QString::fromUtf8(sim.readLine()).trimmed();
+        static const QRegularExpression re(
+            QStringLiteral("^yds-sim ready app=(http://127\\.0\\.0\\.1:\\d+) "
+                           "front=(http://127\\.0\\.0\\.1:\\d+)$"));
+        const auto m = re.match(ready);
+        QVERIFY2(m.hasMatch(), qPrintable(ready));
+        PortalClient front(m.captured(2));
+        QVERIFY(front.get(QStringLiteral("/")).html.contains(QStringLiteral("kullanım dışıdır")));
+        PortalClient app(m.captured(1));
+        QCOMPARE(app.get(QStringLiteral("/yds/rol/ziyaretci/LA_G_Z_K.jsf")).status, 200);
+        QCOMPARE(app.get(QStringLiteral("/__test/records")).status, 404); // endpoints not asked for
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(10000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+    }
+
+    void commandLineErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown fault")
+            << QStringList{QStringLiteral("--fault"), QStringLiteral("slow")}
+            << QStringLiteral("unknown fault \"slow\"");
+        QTest::newRow("missing seed")
+            << QStringList{QStringLiteral("--seed"), QStringLiteral("/nonexistent/seed.json")}
+            << QStringLiteral("cannot read the seed file");
+        QTest::newRow("port not a number")
+            << QStringList{QStringLiteral("--app-port"), QStringLiteral("x")}
+            << QStringLiteral("whole numbers");
+    }
+    void commandLineErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QProcess sim;
+        sim.start(QStringLiteral(TARVEK_BUILD_DIR "/tools/yds-sim/yds-sim"), args);
+        QVERIFY(sim.waitForFinished(10000));
+        QVERIFY(sim.exitCode() != 0);
+        QVERIFY2(QString::fromUtf8(sim.readAllStandardError()).contains(message),
+                 qPrintable(message));
+        QVERIFY(sim.readAllStandardOutput().isEmpty()); // no ready line
     }
 };
 

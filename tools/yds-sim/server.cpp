@@ -19,8 +19,8 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -149,6 +149,7 @@ struct Session
     QList<Site> extraSites; // sites made up for this session by a fault
     std::optional<Draft> draft;
     int viewState = 1;
+    QString base; // the application host as this visitor addresses it
 };
 
 struct Received
@@ -197,6 +198,14 @@ struct Server::Impl
         return QStringLiteral("http://%1:%2").arg(opt.host).arg(frontPort);
     }
 
+    // Absolute addresses on the pages (security-code image, "Göster") use the host the browser
+    // asked for, so that they equal what the program builds from its own host setting.
+    QString baseOf(const httplib::Request &req) const
+    {
+        const QString host = qs(req.get_header_value("Host"));
+        return host.isEmpty() ? appBase() : QStringLiteral("http://") + host;
+    }
+
     // ---- state helpers (called with m held)
 
     bool loadSeed(const QByteArray &json, QString *error)
@@ -233,7 +242,9 @@ struct Server::Impl
             res.set_header("Set-Cookie",
                            ss(QStringLiteral("JSESSIONID=%1; Path=/yds; HttpOnly").arg(id)));
         }
-        return sessions[id];
+        Session &s = sessions[id];
+        s.base = baseOf(req);
+        return s;
     }
 
     const Institution *institution(const QString &user) const
@@ -364,7 +375,7 @@ struct Server::Impl
                 found.append(*site);
         return frame(s, QStringLiteral("YHHYL"), kSearchPath, QStringLiteral("YDS - YİBF Listesi"),
                      QStringLiteral("YİBF Listesi"),
-                     pages::searchContent(appBase(), s.query, s.searched ? &found : nullptr));
+                     pages::searchContent(s.base, s.query, s.searched ? &found : nullptr));
     }
 
     pages::Frame sitePage(Session &s, Site &site)
@@ -729,7 +740,7 @@ struct Server::Impl
             delay();
             Lock lk(m);
             session(req, res);
-            sendHtml(res, pages::loginPage(appBase(), frontBase(), {},
+            sendHtml(res, pages::loginPage(baseOf(req), frontBase(), {},
                                            faults.contains(fault::LoginToFront)));
         });
         app.Post(ss(kLoginPath), [this](const httplib::Request &req, httplib::Response &res) {
@@ -755,7 +766,7 @@ struct Server::Impl
                 return;
             }
             // A refused login comes back at exactly the login address, with the message.
-            sendHtml(res, pages::loginPage(appBase(), frontBase(), a.frame.title,
+            sendHtml(res, pages::loginPage(baseOf(req), frontBase(), a.frame.title,
                                            faults.contains(fault::LoginToFront)));
         });
         app.Get(ss(kLoginOkPath), [this](const httplib::Request &req, httplib::Response &res) {
