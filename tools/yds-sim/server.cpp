@@ -784,6 +784,11 @@ struct Server::Impl
                     s.draft.reset();
                     res.set_redirect(ss(kLoginPath));
                 });
+        // The login page's document query is not part of this portal: back to the login.
+        app.Get("/yds/rol/ziyaretci/belgeSorgula.jsf",
+                [](const httplib::Request &, httplib::Response &res) {
+                    res.set_redirect(ss(kLoginPath));
+                });
         app.Get("/yds/jcaptcha", [this](const httplib::Request &req, httplib::Response &res) {
             QString code = newSecurityCode();
             {
