@@ -72,8 +72,8 @@ QString newSecurityCode(int length)
 QByteArray securityCodePng(const QString &code)
 {
     QRandomGenerator *rnd = QRandomGenerator::global();
-    const int cell = 4;
-    QImage img(30 + code.size() * 7 * cell, 60, QImage::Format_RGB32);
+    const int cell = 5;
+    QImage img(30 + code.size() * 7 * cell, 56, QImage::Format_RGB32);
     img.fill(QColor(236, 240, 232));
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -85,8 +85,8 @@ QByteArray securityCodePng(const QString &code)
     int x = 15;
     for (QChar c : code) {
         const char *g = glyphs().value(c, nullptr);
-        const int top = 10 + rnd->bounded(12);
-        const int shear = rnd->bounded(-2, 3);
+        const int top = 6 + rnd->bounded(14);
+        const int shear = rnd->bounded(-1, 2); // slight slant, no gaps
         const QColor ink(rnd->bounded(20, 90), rnd->bounded(20, 90), rnd->bounded(60, 140));
         if (g) {
             for (int row = 0; row < 7; ++row)

@@ -9,15 +9,15 @@ QString esc(const QString &s)
     return s.toHtmlEscaped();
 }
 
-QString head(const QString &title, const QString &extra = {})
+QString head(const QString &title, const QString &extra = {}, const QString &assets = {})
 {
     return QStringLiteral(
                "<!DOCTYPE html>\n<html lang=\"tr\">\n<head>\n<meta charset=\"utf-8\">\n"
                "<title>%1</title>\n"
-               "<link rel=\"stylesheet\" type=\"text/css\" href=\"/yds/common/css/yds.css\">\n"
-               "<script type=\"text/javascript\" src=\"/yds/common/js/yds.js\"></script>\n"
+               "<link rel=\"stylesheet\" type=\"text/css\" href=\"%3/yds/common/css/yds.css\">\n"
+               "<script type=\"text/javascript\" src=\"%3/yds/common/js/yds.js\"></script>\n"
                "%2</head>\n")
-        .arg(esc(title), extra);
+        .arg(esc(title), extra, assets);
 }
 
 QString menuItem(const QString &action, const QString &label)
@@ -136,7 +136,7 @@ QString loginPage(const QString &appBase, const QString &frontBase, const QStrin
             "</table>\n"
             "<a href=\"#\" onclick=\"return false;\"><img "
             "src=\"/yds/common/images/sifreunuttum.gif\" "
-            "alt=\"Şifremi Unuttum\"></a>\n")
+            "alt=\"Şifremi Unuttum\"> Şifremi Unuttum</a>\n")
             .arg(field::User, field::Password, appBase, field::Code, field::LoginButton);
     if (!message.isEmpty())
         html += QStringLiteral("<div class=\"mesajKutusu\"><table class=\"mesaj\"><tr><td>%1</td>"
@@ -168,7 +168,8 @@ QString loginAcceptedPage()
 
 QString frontPage(const QString &appBase, bool outage)
 {
-    QString html = head(QStringLiteral("Yapı Denetim Sistemi"));
+    // The front host keeps no files of its own: style and pictures come from the application host.
+    QString html = head(QStringLiteral("Yapı Denetim Sistemi"), {}, appBase);
     html +=
         QStringLiteral("<body>\n<div class=\"ustGiris\"><img src=\"%1/yds/common/images/logo.gif\" "
                        "alt=\"Bakanlık\"> <b>YAPI DENETİM SİSTEMİ</b> T.C. Çevre, Şehircilik ve "

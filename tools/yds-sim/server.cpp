@@ -698,7 +698,9 @@ struct Server::Impl
         return mainPage(s, path == kTopPath ? kTopPath : kMainPath);
     }
 
-    // Runs one step of a logged-in page with its faults: hang, error page, unknown code.
+    // Runs one step of a logged-in page with its faults: hang, error page, unknown code. The
+    // step's work is done before its answer is held or replaced, as on a portal whose answer
+    // is lost on the way: a hanging save has stored its record.
     void answerPage(const httplib::Request &req, httplib::Response &res,
                     const std::function<pages::Frame(Session &, QString *step)> &build)
     {
@@ -1055,6 +1057,8 @@ bool Server::start(QString *error)
     for (httplib::Server *srv : {&d->app, &d->front}) {
         srv->new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
         srv->set_payload_max_length(64 * 1024 * 1024);
+        // Idle kept-alive connections hold a worker too; a short wait lets a stop end quickly.
+        srv->set_keep_alive_timeout(2);
     }
     d->routes();
     const std::string host = ss(d->opt.host);
