@@ -367,11 +367,32 @@ private Q_SLOTS:
             kept);
     }
 
+    void loginPageLeavesForTheFrontPage_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("arg");
+        QTest::addColumn<bool>("outageText");
+        QTest::newRow("by its script") << "login-to-front"
+                                       << "" << false;
+        QTest::newRow("by redirect") << "login-to-front"
+                                     << "redirect" << false;
+        QTest::newRow("out of service") << "outage"
+                                        << "" << true;
+    }
     void loginPageLeavesForTheFrontPage()
     {
-        QVERIFY(m_sim.setFault(QStringLiteral("login-to-front")));
+        QFETCH(QString, fault);
+        QFETCH(QString, arg);
+        QFETCH(bool, outageText);
+        QVERIFY(m_sim.setFault(fault, arg));
         m_page->load(QUrl(m_sim.loginUrl()));
         QTRY_COMPARE_WITH_TIMEOUT(m_page->url().toString(), m_sim.frontUrl(), 15000);
+        const QString front = QStringLiteral("Yapı Denetim Sistemi");
+        QTRY_COMPARE_WITH_TIMEOUT(js(m_page, QStringLiteral("document.title")).toString(), front,
+                                  15000);
+        const QString html =
+            js(m_page, QStringLiteral("document.documentElement.innerHTML")).toString();
+        QCOMPARE(html.contains(QStringLiteral("kullanım dışıdır")), outageText);
     }
 };
 

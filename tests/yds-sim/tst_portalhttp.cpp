@@ -475,6 +475,31 @@ private Q_SLOTS:
         QCOMPARE(clean.html.contains(QStringLiteral("kullanım dışıdır")), false);
     }
 
+    void loginPageRedirectsToTheFrontPage_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("arg");
+        QTest::addColumn<bool>("outageText");
+        QTest::newRow("outage") << "outage"
+                                << "" << true;
+        QTest::newRow("login-to-front by redirect") << "login-to-front"
+                                                    << "redirect" << false;
+    }
+    void loginPageRedirectsToTheFrontPage()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, arg);
+        QFETCH(bool, outageText);
+        QVERIFY(m_sim.setFault(fault, arg));
+        PortalClient c(m_sim.appBase());
+        const auto page = c.get(QStringLiteral("/yds/rol/ziyaretci/LA_G_Z_K.jsf"));
+        QCOMPARE(page.status, 302);
+        QCOMPARE(page.location, m_sim.frontUrl());
+        PortalClient front(m_sim.frontBase());
+        QCOMPARE(front.get(QStringLiteral("/")).html.contains(QStringLiteral("kullanım dışıdır")),
+                 outageText);
+    }
+
     void severalResultsOnlyOnTheFirstSearch()
     {
         QVERIFY(m_sim.setFault(QStringLiteral("several-results")));
@@ -533,6 +558,8 @@ private Q_SLOTS:
                                                        << "payment";
         QTest::newRow("hang with a bad limit") << "hang"
                                                << "save:soon";
+        QTest::newRow("login-to-front, unknown kind") << "login-to-front"
+                                                      << "sometimes";
     }
     void faultSwitchRefusesNonsense()
     {
@@ -638,7 +665,9 @@ private Q_SLOTS:
         PortalClient front(m.captured(2));
         QVERIFY(front.get(QStringLiteral("/")).html.contains(QStringLiteral("kullanım dışıdır")));
         PortalClient app(m.captured(1));
-        QCOMPARE(app.get(QStringLiteral("/yds/rol/ziyaretci/LA_G_Z_K.jsf")).status, 200);
+        QCOMPARE(app.get(QStringLiteral("/yds/rol/ziyaretci/LA_G_Z_K.jsf")).status,
+                 302); // out of service
+        QCOMPARE(app.get(QStringLiteral("/yds/jcaptcha")).status, 200);
         QCOMPARE(app.get(QStringLiteral("/__test/records")).status, 404); // endpoints not asked for
         sim.terminate();
         QVERIFY(sim.waitForFinished(10000));

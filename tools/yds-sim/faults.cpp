@@ -32,6 +32,11 @@ bool validateFault(const QString &name, const QString &arg, QString *error)
                      .arg(name, faultNames().join(QStringLiteral(", ")));
         return false;
     }
+    if (name == fault::LoginToFront && !arg.isEmpty() && arg != QLatin1String("script") &&
+        arg != QLatin1String("redirect")) {
+        *error = QStringLiteral("fault \"%1\" takes \"script\" or \"redirect\"").arg(name);
+        return false;
+    }
     if (faultNeedsStep(name)) {
         const QString step = arg.section(QLatin1Char(':'), 0, 0);
         if (!steps().contains(step)) {

@@ -9,9 +9,10 @@ namespace ydssim {
 // What can go wrong on the portal, switched by start option (--fault NAME[=ARG]) or by the test
 // endpoint. Faults "at a step" take the step's name as ARG (see steps()).
 namespace fault {
-inline const QString Outage = QStringLiteral("outage"); // front page out of service
-inline const QString LoginToFront =
-    QStringLiteral("login-to-front"); // login page leaves for the front page
+// The front page out of service; the login page redirects there.
+inline const QString Outage = QStringLiteral("outage");
+// The login page leaves for the front page: ARG "script" (default, once loaded) or "redirect".
+inline const QString LoginToFront = QStringLiteral("login-to-front");
 inline const QString RefuseLogin = QStringLiteral("refuse-login"); // ARG: the portal's message
 inline const QString Validation = QStringLiteral("validation");    // ARG: the message on DYDYI
 inline const QString ErrorPage = QStringLiteral("error-page");     // ARG: step

@@ -208,6 +208,13 @@ struct Server::Impl
 
     // ---- state helpers (called with m held)
 
+    // The login page leaves for the front page by its own script once loaded.
+    bool sendsToFront() const
+    {
+        return faults.contains(fault::LoginToFront) &&
+               faults.value(fault::LoginToFront) != QLatin1String("redirect");
+    }
+
     bool loadSeed(const QByteArray &json, QString *error)
     {
         Seed seed;
@@ -741,9 +748,15 @@ struct Server::Impl
         app.Get(ss(kLoginPath), [this](const httplib::Request &req, httplib::Response &res) {
             delay();
             Lock lk(m);
+            // Out of service, the portal's pages send their visitors to the notice on the front
+            // page; so does the redirecting kind of the login-to-front fault.
+            if (faults.contains(fault::Outage) ||
+                faults.value(fault::LoginToFront) == QLatin1String("redirect")) {
+                res.set_redirect(ss(frontBase() + QLatin1Char('/')));
+                return;
+            }
             session(req, res);
-            sendHtml(res, pages::loginPage(baseOf(req), frontBase(), {},
-                                           faults.contains(fault::LoginToFront)));
+            sendHtml(res, pages::loginPage(baseOf(req), frontBase(), {}, sendsToFront()));
         });
         app.Post(ss(kLoginPath), [this](const httplib::Request &req, httplib::Response &res) {
             delay();
@@ -768,8 +781,8 @@ struct Server::Impl
                 return;
             }
             // A refused login comes back at exactly the login address, with the message.
-            sendHtml(res, pages::loginPage(baseOf(req), frontBase(), a.frame.title,
-                                           faults.contains(fault::LoginToFront)));
+            sendHtml(res,
+                     pages::loginPage(baseOf(req), frontBase(), a.frame.title, sendsToFront()));
         });
         app.Get(ss(kLoginOkPath), [this](const httplib::Request &req, httplib::Response &res) {
             Lock lk(m);
