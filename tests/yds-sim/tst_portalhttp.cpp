@@ -1,6 +1,7 @@
 // The simulated portal walked with plain HTTP: every page the program reads, the faults and the
 // test endpoints.
 #include "pages.h"
+#include "seed.h"
 #include "simulator.h"
 #include "walk.h"
 
@@ -629,6 +630,74 @@ private Q_SLOTS:
 
         QVERIFY(!m_sim.reset("{ not json"));
         QVERIFY(!m_sim.reset(R"({"sites": [{"yibf": "1", "inspections": [{"percent": 3}]}]})"));
+    }
+
+    void seedFile_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("error"); // part of the message, empty = accepted
+        QTest::addColumn<QString>("yibf");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<double>("percent");
+        QTest::newRow("number as YİBF, rate from the levels")
+            << QByteArray(
+                   R"({"sites": [{"yibf": 9001, "inspections": [{"date": "2026-02-03", "levels": [10, 2.5, 0, 1]}]}]})")
+            << ""
+            << "9001"
+            << "2026-02-03" << 13.5;
+        QTest::newRow("days ago, rate given")
+            << QByteArray(
+                   R"({"sites": [{"yibf": "77", "inspections": [{"daysAgo": 6, "percent": 50, "levels": [10, 10, 0, 0]}]}]})")
+            << ""
+            << "77"
+            << "2026-06-09" << 50.0;
+        QTest::newRow("site without YİBF")
+            << QByteArray(R"({"sites": [{"ada": "1"}]})") << "site without \"yibf\""
+            << ""
+            << "" << 0.0;
+        QTest::newRow("institution without user")
+            << QByteArray(R"({"institutions": [{"password": "x"}]})")
+            << "institution without \"user\""
+            << ""
+            << "" << 0.0;
+        QTest::newRow("bad date")
+            << QByteArray(R"({"sites": [{"yibf": "5", "inspections": [{"date": "03.02.2026"}]}]})")
+            << "inspection of 5"
+            << ""
+            << "" << 0.0;
+        QTest::newRow("not an object") << QByteArray("[1, 2]") << "not a JSON object"
+                                       << ""
+                                       << "" << 0.0;
+    }
+    void seedFile()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, error);
+        QFETCH(QString, yibf);
+        QFETCH(QString, date);
+        QFETCH(double, percent);
+        ydssim::Seed seed;
+        QString message;
+        const bool ok = ydssim::Seed::fromJson(json, QDate(2026, 6, 15), &seed, &message);
+        QCOMPARE(ok, error.isEmpty());
+        if (!ok) {
+            QVERIFY2(message.contains(error), qPrintable(message));
+            return;
+        }
+        QCOMPARE(seed.sites.first().yibf, yibf);
+        QCOMPARE(seed.sites.first().inspections.first().date, QDate::fromString(date, Qt::ISODate));
+        QCOMPARE(seed.sites.first().inspections.first().percent, percent);
+    }
+
+    void builtInSeedIsValid()
+    {
+        ydssim::Seed seed;
+        QString message;
+        QVERIFY2(ydssim::Seed::fromJson(ydssim::Seed::builtInJson(), QDate::currentDate(), &seed,
+                                        &message),
+                 qPrintable(message));
+        QCOMPARE(seed.institutions.size(), 2);
+        QVERIFY(seed.sites.size() >= 4);
     }
 
     void todayCanBeSet()
