@@ -448,6 +448,9 @@ bool Server::start(QString *error)
         srv->set_payload_max_length(64 * 1024 * 1024);
         // Idle kept-alive connections hold a worker too; a short wait lets a stop end quickly.
         srv->set_keep_alive_timeout(2);
+        // Headers and body go out in separate writes; without this each page waits for the
+        // peer's delayed acknowledgement (about 40 ms).
+        srv->set_tcp_nodelay(true);
     }
     d->routes();
     const std::string host = ss(d->opt.host);
