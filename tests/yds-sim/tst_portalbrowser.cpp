@@ -4,6 +4,7 @@
 #include "simulator.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QJsonObject>
 #include <QSignalSpy>
@@ -59,13 +60,9 @@ QVariant js(QWebEnginePage *page, const QString &script)
 // Runs a script that makes the page load, and waits for the load.
 bool act(PortalPage *page, const QString &script)
 {
-    const int before = page->loads;
+    QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
     js(page, script);
-    QElapsedTimer t;
-    t.start();
-    while (page->loads == before && t.elapsed() < 15000)
-        QTest::qWait(20);
-    return page->loads > before;
+    return !loaded.isEmpty() || loaded.wait(15000);
 }
 
 // The page code as the program reads it from the visible text.
@@ -136,11 +133,11 @@ private:
                                   " document.getElementById('oyds_form:loginButton').click();")
                        .arg(jsString(securityCode), jsString(Simulator::demoUser()),
                             jsString(Simulator::demoPassword())));
-        QElapsedTimer t;
-        t.start();
-        while ((m_page->popups.isEmpty() || m_page->popups.first()->loads == 0) &&
-               t.elapsed() < 15000)
-            QTest::qWait(20);
+        // The window is created by the page, then loads; wait for both, within a limit.
+        QDeadlineTimer limit(15000);
+        while (!(!m_page->popups.isEmpty() && m_page->popups.first()->loads > 0) &&
+               !limit.hasExpired())
+            QTest::qWait(10);
         return m_page->popups.isEmpty() || m_page->popups.first()->loads == 0
                    ? nullptr
                    : m_page->popups.first();
