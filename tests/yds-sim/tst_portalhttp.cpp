@@ -539,6 +539,25 @@ private Q_SLOTS:
         QCOMPARE(code, QStringLiteral("YHHYL"));
     }
 
+    void hangingSaveHasStoredItsRecord()
+    {
+        QVERIFY(m_sim.setFault(QStringLiteral("hang"), QStringLiteral("save")));
+        PortalClient c(m_sim.appBase());
+        walkTo(m_sim, c, QStringLiteral("continue"));
+        std::atomic<bool> answered{false};
+        std::thread hanging([&] {
+            c.post(QStringLiteral("/yds/rol/ydk/denetim/DYDYO.jsf"),
+                   {{f::Declaration, QStringLiteral("on")},
+                    {f::Save, QStringLiteral("Denetim Bilgisini Kaydet")}});
+            answered = true;
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.records().size(), 1, 10000);
+        QVERIFY(!answered);
+        QVERIFY(m_sim.reset()); // a reset lets the held answer go too
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
+        hanging.join();
+    }
+
     void hangEndsAtItsLimit()
     {
         QVERIFY(m_sim.setFault(QStringLiteral("hang"), QStringLiteral("main:1")));
