@@ -221,7 +221,7 @@ pages::Frame Server::Impl::confirmationPage(Session &s, Site &site, const QStrin
                  pages::confirmationContent(site, dr.values, dr.fileName, dr.bytes.size(), error));
 }
 
-Answer Server::Impl::login(Session &s, const httplib::Request &req)
+QString Server::Impl::login(Session &s, const httplib::Request &req)
 {
     const QString user = formValue(req, f::User).trimmed();
     const QString password = formValue(req, f::Password);
@@ -241,7 +241,6 @@ Answer Server::Impl::login(Session &s, const httplib::Request &req)
         message = QStringLiteral("Güvenlik kodunu hatalı girdiniz.");
     else if (!inst || inst->password != password)
         message = QStringLiteral("Kullanıcı adı veya şifre hatalı.");
-    Answer a;
     if (message.isEmpty()) {
         s.user = inst->user;
         s.query.clear();
@@ -250,11 +249,8 @@ Answer Server::Impl::login(Session &s, const httplib::Request &req)
         s.searches = 0;
         s.current.clear();
         s.draft.reset();
-        a.redirect = kLoginOkPath;
-    } else {
-        a.frame.title = message; // carried to the login page by the caller
     }
-    return a;
+    return message;
 }
 
 pages::Frame Server::Impl::menu(Session &s, const QString &value, QString *step)

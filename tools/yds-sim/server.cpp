@@ -146,7 +146,7 @@ void Server::Impl::routes()
         Lock lk(m);
         Session &s = session(req, res);
         const QString sid = s.id;
-        Answer a = login(s, req);
+        const QString message = login(s, req);
         if (!hangIfAsked(lk, QStringLiteral("login"))) {
             res.status = 503;
             return;
@@ -159,12 +159,12 @@ void Server::Impl::routes()
             sendHtml(res, pages::loggedInPage(errorPage(sessions[sid])));
             return;
         }
-        if (!a.redirect.isEmpty()) {
-            res.set_redirect(ss(a.redirect), 302);
+        if (message.isEmpty()) {
+            res.set_redirect(ss(kLoginOkPath), 302);
             return;
         }
         // A refused login comes back at exactly the login address, with the message.
-        sendHtml(res, pages::loginPage(baseOf(req), frontBase(), a.frame.title, sendsToFront()));
+        sendHtml(res, pages::loginPage(baseOf(req), frontBase(), message, sendsToFront()));
     });
     app.Get(ss(kLoginOkPath), [this](const httplib::Request &req, httplib::Response &res) {
         Lock lk(m);

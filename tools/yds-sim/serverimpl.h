@@ -92,13 +92,6 @@ struct Received
     QByteArray bytes;
 };
 
-// What a step answers: a logged-in page, or a redirect.
-struct Answer
-{
-    pages::Frame frame;
-    QString redirect;
-};
-
 } // namespace ydssim::detail
 
 namespace ydssim {
@@ -190,7 +183,8 @@ struct Server::Impl
 
     // ---- steps
 
-    Answer login(Session &s, const httplib::Request &req);
+    // Checks a login attempt; returns the portal's message, empty when accepted.
+    QString login(Session &s, const httplib::Request &req);
 
     pages::Frame menu(Session &s, const QString &value, QString *step);
 
