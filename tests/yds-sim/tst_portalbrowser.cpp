@@ -383,10 +383,11 @@ private Q_SLOTS:
         QFETCH(bool, outageText);
         QVERIFY(m_sim.setFault(fault, arg));
         m_page->load(QUrl(m_sim.loginUrl()));
-        QTRY_COMPARE_WITH_TIMEOUT(m_page->url().toString(), m_sim.frontUrl(), 15000);
-        const QString front = QStringLiteral("Yapı Denetim Sistemi");
-        QTRY_COMPARE_WITH_TIMEOUT(js(m_page, QStringLiteral("document.title")).toString(), front,
-                                  15000);
+        // Read the front page only once it has been parsed whole.
+        const QString arrived =
+            QStringLiteral("location.href === %1 && document.readyState === 'complete'")
+                .arg(jsString(m_sim.frontUrl()));
+        QTRY_VERIFY_WITH_TIMEOUT(js(m_page, arrived).toBool(), 15000);
         const QString html =
             js(m_page, QStringLiteral("document.documentElement.innerHTML")).toString();
         QCOMPARE(html.contains(QStringLiteral("kullanım dışıdır")), outageText);
