@@ -10,12 +10,12 @@ if [ ! -f "$DEMO/.built" ]; then
     "$BUILD/tools/demo/tarvek-demo" "$DEMO"
     touch "$DEMO/.built"
 else
-    echo "Demo kurulumu: $DEMO  (Kurum: DEMO YAPI DENETİM LTD. ŞTİ.  Kullanıcı: demo  Şifre: 1234)"
+    echo "Demo kurulumu: $DEMO  (Kurum: Anadolu Yapı Denetim Ltd. Şti.  Kullanıcı: operator  Şifre: 1234)"
 fi
 
 # The installation: the program with its updater, the stamping tool in the office folder.
 cp -f "$BUILD/src/TarvekFOTO" "$DEMO/program/"
-[ -x "$BUILD/tools/updater/Tarvek_Guncelleme" ] && cp -f "$BUILD/tools/updater/Tarvek_Guncelleme" "$DEMO/program/"
+cp -f "$BUILD/src/Tarvek_Guncelleme" "$DEMO/program/"
 [ -x "$BUILD/tools/fth32/fth32" ] && cp -f "$BUILD/tools/fth32/fth32" "$DEMO/drives/c/tarvek2000/"
 
 APP=http://127.0.0.1:1
