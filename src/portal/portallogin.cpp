@@ -57,7 +57,10 @@ void PortalLogin::documentComplete(const QUrl &url)
         return;
     }
     if (IsFrontPage(address)) {
-        TakeSnapshot(m_page, {}, [this](const PageSnapshot &s) { frontPage(s); });
+        TakeSnapshot(m_page, {}, [self = QPointer(this)](const PageSnapshot &s) {
+            if (self)
+                self->frontPage(s);
+        });
         return;
     }
     if (IsLoginPage(address)) {
@@ -66,7 +69,10 @@ void PortalLogin::documentComplete(const QUrl &url)
             Q_EMIT pageHandled(address);
             return;
         }
-        TakeSnapshot(m_page, {}, [this](const PageSnapshot &s) { loginPage(s); });
+        TakeSnapshot(m_page, {}, [self = QPointer(this)](const PageSnapshot &s) {
+            if (self)
+                self->loginPage(s);
+        });
         return;
     }
     captureMessage(address);
@@ -190,11 +196,13 @@ void PortalLogin::confirm()
 
 void PortalLogin::captureMessage(const QString &url)
 {
-    TakeSnapshot(m_page, {}, [this, url](const PageSnapshot &s) {
+    TakeSnapshot(m_page, {}, [self = QPointer(this), url](const PageSnapshot &s) {
+        if (!self)
+            return;
         if (s.valid && s.forms.size() >= 2)
             if (const auto message = CaptureLoginMessage(s.forms.at(1).innerHtml))
                 platform::msgBox(PortalMessageText(*message), MsgIcon::Critical);
-        Q_EMIT pageHandled(url);
+        Q_EMIT self->pageHandled(url);
     });
 }
 

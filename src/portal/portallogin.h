@@ -1,5 +1,7 @@
 #pragma once
 
+#include "portal/frm_guvenlik.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,7 +12,6 @@
 class PortalPage;
 class QWebEnginePage;
 class QWidget;
-class frm_guvenlik;
 struct PageSnapshot;
 
 // What the portal login needs of the main window and of the submission window.

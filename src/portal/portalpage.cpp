@@ -10,16 +10,34 @@ PortalPage::PortalPage(QObject *parent) : QWebEnginePage(PortalProfile(), parent
     // error pages that rendered: every finished load is a completed document, and the handlers
     // read the page itself to see what it is.
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &i) {
-        if (i.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
-            i.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+        switch (i.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            m_loadPending = true;
+            break;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            m_loadPending = false;
             Q_EMIT documentComplete(url());
+            break;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+            // A navigation the page started from its own load event and that we refused stops
+            // that load unreported: the document that is there has completed all the same.
+            if (m_loadPending && m_refused.contains(i.url())) {
+                m_loadPending = false;
+                Q_EMIT documentComplete(url());
+            }
+            break;
+        }
+        m_refused.remove(i.url());
     });
 }
 
 bool PortalPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
 {
-    if (isMainFrame && beforeNavigate)
-        return beforeNavigate(url);
+    if (isMainFrame && beforeNavigate && !beforeNavigate(url)) {
+        m_refused.insert(url);
+        return false;
+    }
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
+#include <QUrl>
 #include <QWebEnginePage>
 
 #include <functional>
@@ -43,5 +45,7 @@ protected:
 
 private:
     QStringList m_files;
+    QSet<QUrl> m_refused;
+    bool m_loadPending = false;
     int m_choosers = 0;
 };

@@ -1,13 +1,16 @@
 #include "queue/frm_giris.h"
 
 #include "hostutil/hostutil.h"
+#include "login/session.h"
 #include "platform/fileversion.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "portal/addresses.h"
+#include "portal/portallogin.h"
+#include "portal/portalpage.h"
 #include "portal/portalprofile.h"
-#include "login/session.h"
+#include "queue/portallink.h"
 #include "queue/printlist.h"
 #include "queue/statusnote.h"
 #include "startup/connection.h"
@@ -67,11 +70,16 @@ void frm_giris::release()
     slot() = nullptr;
 }
 
+frm_giris::~frm_giris() = default;
+
 frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frm_giris"));
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
     buildControls();
+    m_portalLink = std::make_unique<GirisPortalLink>(this);
+    portalLogin =
+        new PortalLogin(static_cast<PortalPage *>(WebBrowser1->page()), m_portalLink.get(), this);
 
     Text2.onChange([this](const QString &) { sorsana(); });
     ilk_kurum.onChange([this](const QString &text) {

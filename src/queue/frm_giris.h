@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -24,6 +25,8 @@ class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
+class PortalLogin;
+class PortalLoginLink;
 
 // The main window: the operator's desk with the list of photographs waiting to be sent.
 // Each window exists once; instance() creates it on first use and runs its load.
@@ -35,6 +38,7 @@ public:
     static bool exists();
     // Closes and releases the single instance (tests; the program ends with it otherwise).
     static void release();
+    ~frm_giris() override;
 
     // Hidden fields filled by the login window; several are signals (see their handlers).
     platform::SignalField Text2;         // institution's portal user name -> sorsana
@@ -85,6 +89,8 @@ public:
     QList<QLabel *> StatusPanels; // the four panels of StatusBar1
     QTimer *Timer1 = nullptr;
     QWebEngineView *WebBrowser1 = nullptr;
+    // The browser's handlers on the way to a logged-in portal window.
+    PortalLogin *portalLogin = nullptr;
 
     // The load handler (runs once, from instance()).
     void load();
@@ -149,6 +155,7 @@ private:
     void showPreview(const QString &path, bool fit);
     void onTimerTick();
 
+    std::unique_ptr<PortalLoginLink> m_portalLink;
     bool m_quiet = false; // programmatic tick changes do not run the tick handler
 };
 

@@ -2,6 +2,7 @@
 
 #include "portal/portalprofile.h"
 #include "login/session.h"
+#include "portal/portalpage.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -122,7 +123,7 @@ void frm_giris::buildControls()
     // The portal login runs in this browser; it is never shown to the operator.
     WebBrowser1 = new QWebEngineView(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setPage(new QWebEnginePage(PortalProfile(), WebBrowser1));
+    WebBrowser1->setPage(new PortalPage(WebBrowser1));
     WebBrowser1->hide();
 
     resize(1100, 720);

@@ -1,0 +1,183 @@
+// The main browser's way to a logged-in portal window, in the real engine against the simulator.
+#include "platform/testing/testplatform.h"
+#include "portal/addresses.h"
+#include "portal/frm_guvenlik.h"
+#include "portal/portallogin.h"
+#include "portal/portalpage.h"
+#include "simulator.h"
+
+#include <QFileInfo>
+#include <QtTest>
+
+using platform::testing::TestPlatform;
+using ydssim::testing::Simulator;
+
+namespace {
+class FakeLink : public PortalLoginLink
+{
+public:
+    void setStatusText(const QString &t) override { status = t; }
+    QString portalUser() const override { return Simulator::demoUser(); }
+    QString portalPassword() const override { return Simulator::demoPassword(); }
+    QString tempFolder() const override { return temp; }
+    bool submissionWindowVisible() override
+    {
+        ++visibleAsked;
+        return visible;
+    }
+    QWebEnginePage *submissionWindowTarget() override { return &target; }
+    std::optional<int> firstQueuedRow() override { return 3; }
+    void showSubmissionWindow(std::optional<int> row) override { shownRow = row; }
+    QWidget *dialogParent() override { return nullptr; }
+
+    QString status;
+    QString temp;
+    bool visible = false;
+    int visibleAsked = 0;
+    PortalPage target;
+    std::optional<int> shownRow;
+};
+} // namespace
+
+class tst_portallogin : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void acceptedLoginHandsOver();
+    void refusedLoginShowsThePortalMessageAndAskesAgain();
+    void outageFrontPage();
+    void ordinaryFrontPageLeadsToTheLogin();
+    void loginPageNeverLeavesForTheFrontPage();
+    void addressWithSessionParameterIsNotTheLoginPage();
+    void visibleSubmissionWindowMakesTheLoginPageDoNothing();
+
+private:
+    std::unique_ptr<Simulator> m_sim;
+    std::unique_ptr<TestPlatform> m_tp;
+    std::unique_ptr<FakeLink> m_link;
+    std::unique_ptr<PortalPage> m_page;
+    std::unique_ptr<PortalLogin> m_login;
+    QList<QPointer<frm_guvenlik>> m_dialogs;
+};
+
+void tst_portallogin::init()
+{
+    m_tp = std::make_unique<TestPlatform>();
+    m_sim = std::make_unique<Simulator>();
+    QVERIFY2(m_sim->start(), qPrintable(m_sim->error()));
+    platform::Deployment::setCurrent(m_sim->deployment());
+    m_link = std::make_unique<FakeLink>();
+    m_link->temp = m_tp->host->temp;
+    m_page = std::make_unique<PortalPage>();
+    m_login = std::make_unique<PortalLogin>(m_page.get(), m_link.get());
+    m_dialogs.clear();
+    connect(m_login.get(), &PortalLogin::securityDialogShown, this,
+            [this](frm_guvenlik *d) { m_dialogs << d; });
+}
+
+void tst_portallogin::cleanup()
+{
+    for (const QPointer<frm_guvenlik> &d : std::as_const(m_dialogs))
+        if (d)
+            d->close();
+    m_login.reset();
+    m_page.reset();
+    m_link.reset();
+    m_sim.reset();
+    m_tp.reset();
+}
+
+void tst_portallogin::acceptedLoginHandsOver()
+{
+    m_login->openLoginPage();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
+    // The operator reads the code from the image the program downloaded in the page's session.
+    QVERIFY(QFileInfo::exists(m_login->codeImageFile()));
+    QVERIFY(!m_dialogs[0]->Image1->pixmap().isNull());
+    QCOMPARE(m_dialogs[0]->windowTitle(), QStringLiteral("Güvenlik Uyarısı"));
+    QTest::keyClicks(m_dialogs[0]->Text1, m_sim->latestCode().toLower());
+    QCOMPARE(m_dialogs[0]->Text1->text(), m_sim->latestCode());
+    m_dialogs[0]->Command1->click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_link->shownRow.has_value(), 15000);
+    QCOMPARE(*m_link->shownRow, 3);
+    QTRY_VERIFY_WITH_TIMEOUT(m_link->target.url().path().endsWith("/yds/rol/common/top.jsf"),
+                             15000);
+    QVERIFY(m_link->visibleAsked >= 1); // the first login page created the submission window
+    QCOMPARE(m_tp->messages->texts(), QStringList());
+}
+
+void tst_portallogin::refusedLoginShowsThePortalMessageAndAskesAgain()
+{
+    m_login->openLoginPage();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
+    m_dialogs[0]->Text1->setText(QStringLiteral("YANLIS"));
+    m_dialogs[0]->Command1->click();
+    // The login page comes back: a new code and a new dialog.
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 2, 15000);
+    QVERIFY(m_tp->messages->shown.size() <= 1);
+    // When the operator closes it, the portal's message on that page is repeated.
+    m_dialogs[1]->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_tp->messages->shown.isEmpty(), 15000);
+    const QString text = m_tp->messages->shown.last().text;
+    QVERIFY2(text.startsWith(QStringLiteral("Bakanlık Sayfasından aşağıdaki mesaj alınmıştır : "
+                                            "\r\n")),
+             qPrintable(text));
+    QCOMPARE(m_tp->messages->shown.last().icon, platform::MsgIcon::Critical);
+    QVERIFY(!m_link->shownRow.has_value());
+}
+
+void tst_portallogin::outageFrontPage()
+{
+    QVERIFY(m_sim->setFault(QStringLiteral("outage")));
+    m_login->openLoginPage();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_tp->messages->shown.isEmpty(), 15000);
+    QCOMPARE(m_tp->messages->shown[0].text,
+             QStringLiteral("Yapı Denetim Sistemi Uygulaması Kullanım Dışıdır."));
+    QCOMPARE(m_tp->messages->shown[0].icon, platform::MsgIcon::None);
+    QTest::qWait(300);
+    QVERIFY(m_dialogs.isEmpty()); // no new try at the login page
+    QVERIFY(m_link->status.isEmpty());
+}
+
+void tst_portallogin::ordinaryFrontPageLeadsToTheLogin()
+{
+    m_page->load(QUrl(m_sim->frontUrl()));
+    QTRY_COMPARE_WITH_TIMEOUT(m_link->status, QStringLiteral("Bakanlık Sitesi Açılıyor..."), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
+    QCOMPARE(m_page->url().toString(), LoginPageUrl());
+}
+
+void tst_portallogin::loginPageNeverLeavesForTheFrontPage()
+{
+    QVERIFY(m_sim->setFault(QStringLiteral("login-to-front")));
+    m_login->openLoginPage();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
+    QTest::qWait(500); // the page's own move to the front page was cancelled
+    QCOMPARE(m_page->url().toString(), LoginPageUrl());
+    QVERIFY(m_tp->messages->shown.isEmpty());
+}
+
+void tst_portallogin::addressWithSessionParameterIsNotTheLoginPage()
+{
+    QSignalSpy handled(m_login.get(), &PortalLogin::pageHandled);
+    m_page->load(QUrl(LoginPageUrl() + QStringLiteral(";jsessionid=ABC123")));
+    QVERIFY(handled.wait(15000));
+    QVERIFY(m_dialogs.isEmpty());
+    QCOMPARE(m_link->visibleAsked, 0);
+}
+
+void tst_portallogin::visibleSubmissionWindowMakesTheLoginPageDoNothing()
+{
+    m_link->visible = true;
+    QSignalSpy handled(m_login.get(), &PortalLogin::pageHandled);
+    m_login->openLoginPage();
+    QVERIFY(handled.wait(15000));
+    QTest::qWait(200);
+    QVERIFY(m_dialogs.isEmpty());
+    QVERIFY(m_tp->messages->shown.isEmpty());
+}
+
+QTEST_MAIN(tst_portallogin)
+#include "tst_portallogin.moc"
