@@ -215,7 +215,8 @@ void frm_giris::sorsana()
             item->setData(0, kTickRole, false);
             setRowColour(item, queue::kRed);
             item->setText(kStatusColumn, queue::StatusNotJpg());
-            item->setIcon(0, problemIcon());
+            item->setData(0, kIconRole, 2);
+            item->setIcon(0, smallIconImage(2));
         }
         items.append(item);
     }
@@ -277,7 +278,18 @@ void frm_giris::setTicked(QTreeWidgetItem *item, bool ticked)
 
 void frm_giris::setProblemIcon(QTreeWidgetItem *item)
 {
-    item->setIcon(0, problemIcon());
+    setSmallIcon(item, 2);
+}
+
+void frm_giris::setSmallIcon(QTreeWidgetItem *item, int icon)
+{
+    item->setData(0, kIconRole, icon);
+    item->setIcon(0, smallIconImage(icon));
+}
+
+int frm_giris::smallIcon(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, kIconRole).toInt() : 0;
 }
 
 QString frm_giris::selectedRowKey() const

@@ -123,6 +123,9 @@ public:
     static void setRowColour(QTreeWidgetItem *item, int colour);
     void setTicked(QTreeWidgetItem *item, bool ticked);
     void setProblemIcon(QTreeWidgetItem *item);
+    // The row's small icon: 0 none, 1 done, 2 a problem.
+    void setSmallIcon(QTreeWidgetItem *item, int icon);
+    static int smallIcon(const QTreeWidgetItem *item);
 
     // Where the window hands its work on; tests replace them.
     // Prepares a listed photograph (the stamping tool).

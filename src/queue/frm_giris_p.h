@@ -16,6 +16,7 @@ namespace frm_giris_detail {
 constexpr int kKeyRole = Qt::UserRole;        // "f" + yedek5.sayı
 constexpr int kColourRole = Qt::UserRole + 1; // the row's colour number
 constexpr int kTickRole = Qt::UserRole + 2;   // the tick as the window last knew it
+constexpr int kIconRole = Qt::UserRole + 3;   // the small icon's number (1 done, 2 problem)
 constexpr int kStatusColumn = 9;
 constexpr int kPathColumn = 10;
 
@@ -24,10 +25,13 @@ inline QColor toColor(int colour)
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
-inline const QIcon &problemIcon()
+// The two small icons of the list: 1 marks a row sent (or not to be sent), 2 a row with a problem.
+inline QIcon smallIconImage(int icon)
 {
-    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    return icon;
+    static const QIcon done = QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton);
+    static const QIcon problem =
+        QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    return icon == 1 ? done : icon == 2 ? problem : QIcon();
 }
 
 // A photo's native path from the Windows-style folder and the file name.
