@@ -1,5 +1,6 @@
 #include "submit/pagerules.h"
 
+#include "portal/addresses.h"
 #include "submit/statustexts.h"
 
 #include <QRegularExpression>
@@ -77,6 +78,11 @@ PageDecision DispatchPage(const QString &c, const QString &p, const QString &sea
     if (c == QStringLiteral("YHHYR"))
         return {PageAction::CheckSiteRecord};
     return {PageAction::UnknownCode};
+}
+
+bool RefuseNavigation(const QString &currentAddress, const QString &target)
+{
+    return currentAddress == LoginPageUrl() && target == FrontPageUrl();
 }
 
 int butonu_bul(const PageSnapshot &page, const QString &value, const QString &second,

@@ -95,6 +95,10 @@ struct PageDecision
 PageDecision DispatchPage(const QString &current, const QString &previous,
                           const QString &searchState, const QString &title);
 
+// Both browsers refuse the portal's jump from exactly the login page (nothing appended) to the
+// root of its front host.
+bool RefuseNavigation(const QString &currentAddress, const QString &target);
+
 // butonu_bul: position of the first image (kind "resim": alt == value, src == second) or first
 // element of the first form (kind "buton": value == value, type == second); -1 when nothing
 // matches, the first match is disabled, or the kind is unknown.

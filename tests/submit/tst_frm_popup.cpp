@@ -3,6 +3,8 @@
 #include "fakemainwindow.h"
 
 #include "platform/testing/testplatform.h"
+#include "portal/addresses.h"
+#include "portal/pagesnapshot.h"
 #include "portal/portalpage.h"
 #include "startup/connection.h"
 #include "startup/database.h"
@@ -12,11 +14,13 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWebEngineView>
 #include <QtTest>
 
 class tst_frm_popup : public QObject
@@ -39,11 +43,25 @@ private Q_SLOTS:
     void pageReactions();
     void outcomeFromTheList_data();
     void outcomeFromTheList();
+    void searchSteps_data();
+    void searchSteps();
+    void inspectionList_data();
+    void inspectionList();
+    void newInspectionForm_data();
+    void newInspectionForm();
+    void confirmation_data();
+    void confirmation();
+    void cancelOnTheConfirmationFrame();
+    void handOverToTheMainPage();
 
 private:
     frm_popup *open(int row);
     QString photo(const QString &name);
     void loadPage(const QString &html);
+    // The codes a page arrives with: current (dispatched on an empty page) after a harmless one.
+    void setCodes(frm_popup *w, const QString &current);
+    // The title the page's own buttons write when the program presses them.
+    QString pageTitle(frm_popup *w);
     QString tempFolder() const { return m_tp->native("c:\\tarvek2000word\\tarvek_temp"); }
 
     std::unique_ptr<platform::testing::TestPlatform> m_tp;
@@ -391,6 +409,305 @@ void tst_frm_popup::outcomeFromTheList()
                                  "select bak_durum, prog_ID from yedek5 where sayı=41");
     QCOMPARE(db::Text(rows->first(), "bak_durum"), state);
     QCOMPARE(rows->first().value("prog_ID").toInt(), 2003);
+}
+
+void tst_frm_popup::setCodes(frm_popup *w, const QString &current)
+{
+    w->eski_ekrankodu.setText("LSMOI");
+    w->ekrankodu.setText(current);
+}
+
+QString tst_frm_popup::pageTitle(frm_popup *w)
+{
+    QString title;
+    bool got = false;
+    TakeSnapshot(w->page1(), {}, [&](const PageSnapshot &s) {
+        title = s.title;
+        got = true;
+    });
+    if (!QTest::qWaitFor([&] { return got; }, 10000))
+        return QStringLiteral("<no answer>");
+    return title;
+}
+
+// A button of the page that writes into the title what the program did instead of submitting.
+static QString Button(const QString &id, const QString &value, const QString &script,
+                      bool disabled = false)
+{
+    return QStringLiteral("<input type='submit' id='%1' value='%2' onclick=\"document.title=%3; "
+                          "return false;\"%4>")
+        .arg(id, value, script, disabled ? QStringLiteral(" disabled") : QString());
+}
+
+void tst_frm_popup::searchSteps_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("title"); // what the page saw; "" when the window closed
+    QTest::addColumn<QString>("after"); // search state afterwards
+    QTest::newRow("search typed and pressed") << "tikla" << 0 << "bul:778899"
+                                              << "ariyor";
+    QTest::newRow("tikla2 alike") << "tikla2" << 0 << "bul:778899"
+                                  << "ariyor";
+    QTest::newRow("several found: search again") << "ariyor" << 2 << "bul:"
+                                                 << "ariyor";
+    QTest::newRow("one found: record opened") << "ariyor" << 1 << "goster:"
+                                              << "ariyor";
+    QTest::newRow("none found") << "ariyor" << 0 << ""
+                                << "";
+    QTest::newRow("no search under way") << "" << 1 << "bos"
+                                         << "";
+}
+
+void tst_frm_popup::searchSteps()
+{
+    QFETCH(QString, state);
+    QFETCH(int, rows);
+    QFETCH(QString, title);
+    QFETCH(QString, after);
+    frm_popup *w = open(1);
+    w->yibf.onChange({});
+    w->yibf.setText("778899");
+    w->arama_asamasi = state;
+    QString body;
+    for (int i = 0; i < rows; ++i)
+        body += "<tr><td>778899</td><td>Ankara</td></tr>";
+    const QString gif = PortalAppUrl("/yds/common/images/goster.gif");
+    loadPage("<html><head><title>bos</title></head><body><div id='menu'></div>"
+             "<form id='oyds_form' name='oyds_form'>"
+             "<input type='text' id='oyds_form:dosya_no' name='oyds_form:dosya_no'>"
+             "<input type='hidden' id='oyds_form:_link_hidden_' value='x'>" +
+             Button("oyds_form:bul", "Bul",
+                    "'bul:'+document.getElementById('oyds_form:dosya_no').value") +
+             "<table id='oyds_form:dataTable'><tbody id='oyds_form:dataTable:tbody_element'>" +
+             body +
+             "</tbody></table><a href='#' onclick=\"document.title='goster:'+"
+             "document.getElementById('oyds_form:_link_hidden_').value; return false;\">"
+             "<img alt='Göster' src='" +
+             gif + "'></a></form><p>Ekran Kodu : YHHYL</p></body></html>");
+    if (title.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
+        QCOMPARE(m_main->subItem(1, 9), SubmitText::SearchEmpty("778899"));
+        QVERIFY(m_main->log.contains("note 1 " + SubmitText::SearchEmpty("778899")));
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), title, 15000);
+    QCOMPARE(w->arama_asamasi, after);
+    QCOMPARE(w->stepDone("f4"), title.startsWith("goster"));
+    QVERIFY(frm_popup::exists());
+}
+
+void tst_frm_popup::inspectionList_data()
+{
+    QTest::addColumn<QString>("previous"); // the page before the list
+    QTest::addColumn<bool>("check3");
+    QTest::addColumn<QDate>("last");     // the site's last inspection
+    QTest::addColumn<QString>("status"); // "" when the send goes on
+    QTest::addColumn<QString>("title");
+    // Today is 7.3.2026.
+    QTest::newRow("six days old, Check3")
+        << "YHHYR" << true << QDate(2026, 3, 1) << SubmitText::SevenDay() << "";
+    QTest::newRow("six days old, no Check3") << "YHHYR" << false << QDate(2026, 3, 1) << ""
+                                             << "yeni";
+    QTest::newRow("seven days old, Check3") << "YHHYR" << true << QDate(2026, 2, 28) << ""
+                                            << "yeni";
+    QTest::newRow("after a null confirmation, Check3")
+        << "null" << true << QDate(2026, 3, 7) << SubmitText::SevenDay() << "";
+    QTest::newRow("after a null confirmation, no Check3")
+        << "null" << false << QDate(2026, 3, 7) << ""
+        << "bos";
+}
+
+void tst_frm_popup::inspectionList()
+{
+    QFETCH(QString, previous);
+    QFETCH(bool, check3);
+    QFETCH(QDate, last);
+    QFETCH(QString, status);
+    QFETCH(QString, title);
+    if (check3)
+        m_main->checks.insert(3);
+    frm_popup *w = open(1);
+    w->ada_web.setText("112");
+    // On the empty page before any load the site check finds no number and presses nothing.
+    setCodes(w, previous);
+    loadPage("<html><head><title>bos</title></head><body><form>" +
+             Button("ekle", "Yeni Denetim Bilgisi", "'yeni'") +
+             "<table id='oyds_form:dataTable'><thead><tr><th>Tarih</th><th>Oran</th></tr>"
+             "</thead><tbody id='oyds_form:dataTable:tbody_element'><tr><td>" +
+             last.toString("dd.MM.yyyy") +
+             "</td><td>45,5</td></tr></tbody></table></form><p>Ekran Kodu : DYDYL</p></body>"
+             "</html>");
+    if (!status.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
+        QCOMPARE(m_main->subItem(1, 9), status);
+        QCOMPARE(m_main->at(1)->icon, 1);
+        QVERIFY(m_main->log.contains("tam_zaman=3"));
+        const auto rows = db::Select(ConnectionString("y3436"),
+                                     "select bak_durum, bakanlik_aciklama from yedek5");
+        QCOMPARE(db::Text(rows->first(), "bak_durum"), QString("2"));
+        QCOMPARE(db::Text(rows->first(), "bakanlik_aciklama"), status);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), title, 15000);
+    QVERIFY(frm_popup::exists());
+    QCOMPARE(w->stepDone("f5"), previous == "YHHYR");
+    QCOMPARE(w->onceki_oran, previous == "YHHYR" ? double(45.5f) : 0.0);
+}
+
+void tst_frm_popup::newInspectionForm_data()
+{
+    QTest::addColumn<QString>("ada");
+    QTest::addColumn<double>("previous");
+    QTest::addColumn<QString>("alan1");
+    QTest::addColumn<QString>("status"); // "" when the form is sent on
+    QTest::addColumn<QString>("title");
+    QTest::newRow("filled and attached") << "112" << 60.5 << "a.jpg"
+                                         << ""
+                                         << "devam:1";
+    QTest::newRow("no photo column: left unsent") << "112" << 0.0 << ""
+                                                  << ""
+                                                  << "bos";
+    QTest::newRow("other site") << "999" << 0.0 << "a.jpg" << SubmitText::YibfNotFound() << "";
+    QTest::newRow("below the previous inspection")
+        << "112" << 70.0 << "a.jpg" << SubmitText::PercentageTooLow("70") << "";
+}
+
+void tst_frm_popup::newInspectionForm()
+{
+    QFETCH(QString, ada);
+    QFETCH(double, previous);
+    QFETCH(QString, alan1);
+    QFETCH(QString, status);
+    QFETCH(QString, title);
+    QVERIFY(db::Exec(ConnectionString("y3436"),
+                     "update yedek5 set sev1=10.5, sev2=20, sev3=null, sev4=30, gonderen=?, "
+                     "gonderentc='12345678901', alan2=?, alan1=? where sayı=41",
+                     {"Hasan Demir", "Çatı betonu döküldü", alan1}));
+    frm_popup *w = open(1);
+    QVERIFY(w->CopyPhotoToTemp(photo("a.jpg"), "778899"));
+    w->ada_web.setText(ada);
+    setCodes(w, "DYDYL");
+    w->onceki_oran = previous;
+    QString fields;
+    for (const char *id :
+         {"oyds_form:seviye_subasman", "oyds_form:seviye_tasiyici", "oyds_form:seviye_siva",
+          "oyds_form:seviye_kalan", "oyds_form:Tespiti_Yapan", "oyds_form:tc_kimlik_no"})
+        fields += QString("<input type='text' id='%1' name='%1' value=''>").arg(id);
+    loadPage("<html><head><title>bos</title></head><body><form id='oyds_form'>" + fields +
+             "<textarea id='oyds_form:Yapıdaki_Gelişmeler'></textarea>"
+             "<input type='file' id='oyds_form:dokuman' name='oyds_form:dokuman'>" +
+             Button("oyds_form:_idJsp38", "Devam",
+                    "'devam:'+document.getElementById('oyds_form:dokuman').files.length") +
+             "</form><p>Ekran Kodu : DYDYI</p></body></html>");
+    if (!status.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
+        QCOMPARE(m_main->subItem(1, 9), status);
+        QCOMPARE(m_main->at(1)->icon, 2);
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(w->stepDone("f6"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), title, 15000);
+    PageSnapshot page;
+    bool got = false;
+    TakeSnapshot(w->page1(), {}, [&](const PageSnapshot &s) {
+        page = s;
+        got = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(got, 10000);
+    QCOMPARE(page.element("oyds_form:seviye_subasman")->value, QString("10.5"));
+    QCOMPARE(page.element("oyds_form:seviye_siva")->value, QString());
+    QCOMPARE(page.element("oyds_form:seviye_kalan")->value, QString("30"));
+    QCOMPARE(page.element("oyds_form:Tespiti_Yapan")->value, QString("Hasan Demir"));
+    QCOMPARE(page.element("oyds_form:Yapıdaki_Gelişmeler")->value, QString("Çatı betonu döküldü"));
+    const bool sent = !alan1.isEmpty();
+    QCOMPARE(w->stepDone("f7"), sent);
+    QCOMPARE(w->stepDone("f9"), sent);
+    QVERIFY(frm_popup::exists());
+}
+
+void tst_frm_popup::confirmation_data()
+{
+    QTest::addColumn<bool>("automatic");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("title"); // the page's title once the program is done
+    QTest::newRow("operator confirms") << false << ""
+                                       << "kaydedildi";
+    QTest::newRow("automatic") << true << ""
+                               << "kaydedildi";
+    QTest::newRow("null code: nothing pressed") << true << "null"
+                                                << "Yeni Denetim Bilgisi Kaydetme Kararı";
+}
+
+void tst_frm_popup::confirmation()
+{
+    QFETCH(bool, automatic);
+    QFETCH(QString, code);
+    QFETCH(QString, title);
+    m_main->checks = {4};
+    if (automatic)
+        m_main->checks.insert(7);
+    frm_popup *w = open(2);
+    w->StartRow();
+    QCOMPARE(w->Check6Tag, QString(automatic ? "1" : "0"));
+    w->Check6->setChecked(false);
+    setCodes(w, "DYDYI");
+    loadPage("<html><head><title>Yeni Denetim Bilgisi Kaydetme Kararı</title></head><body>"
+             "<form id='oyds_form'><input type='checkbox' id='oyds_form:cbx' "
+             "onclick=\"document.getElementById('kaydet').disabled = !this.checked\">" +
+             Button("kaydet", "Denetim Bilgisini Kaydet", "'kaydedildi'", true) +
+             Button("vazgec", "Vazgeç", "'vazgecildi'") + "</form><p>Ekran Kodu : " + code +
+             "</p></body></html>");
+    QTRY_VERIFY_WITH_TIMEOUT(w->Frame7->isVisibleTo(w), 15000);
+    if (!automatic) {
+        QVERIFY(w->stepDone("f10"));
+        QVERIFY(!w->Command7->isEnabled());
+        w->Check6->click();
+        QVERIFY(w->Command7->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(pageTitle(w) == "Yeni Denetim Bilgisi Kaydetme Kararı", 5000);
+        w->Command7->click();
+    }
+    if (code.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), title, 15000);
+        QTRY_VERIFY(w->Timer4->isActive());
+        QVERIFY(w->Timer3->isActive());
+        QVERIFY(!w->Command7->isEnabled());
+        QVERIFY(m_main->log.contains("tam_zaman=20"));
+        return;
+    }
+    // The page answers scripts in order: the program's read of the page was asked before the
+    // first of these, so any click it would make is asked before the second one answers.
+    QVERIFY(!pageTitle(w).isEmpty());
+    QVERIFY(!pageTitle(w).isEmpty());
+    QCOMPARE(pageTitle(w), title);
+    QVERIFY(!w->Timer4->isActive());
+}
+
+void tst_frm_popup::cancelOnTheConfirmationFrame()
+{
+    frm_popup *w = open(2);
+    setCodes(w, "DYDYI");
+    loadPage("<html><head><title>Yeni Denetim Bilgisi Kaydetme Kararı</title></head><body>"
+             "<form id='oyds_form'>" +
+             Button("vazgec", "Vazgeç", "'vazgecildi'") +
+             "</form><p>Ekran Kodu : </p></body>"
+             "</html>");
+    QTRY_VERIFY_WITH_TIMEOUT(w->Frame7->isVisibleTo(w), 15000);
+    w->Command6->click();
+    QVERIFY(!frm_popup::exists());
+    QCOMPARE(m_main->subItem(2, 9), SubmitText::ConfirmationCancelled());
+    QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
+}
+
+void tst_frm_popup::handOverToTheMainPage()
+{
+    frm_popup *w = open(1);
+    QSignalSpy loads(w->page1(), &PortalPage::documentComplete);
+    w->page2()->setHtml("<html><body>top</body></html>",
+                        QUrl(PortalAppUrl("/yds/rol/common/top.jsf")));
+    QVERIFY(loads.wait(15000));
+    QCOMPARE(loads.first().first().toUrl().toString(), PortalAppUrl("/yds/rol/ydk/main.jsf"));
+    QVERIFY(!w->WebBrowser2->isVisibleTo(w));
 }
 
 QTEST_MAIN(tst_frm_popup)

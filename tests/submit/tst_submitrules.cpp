@@ -1,4 +1,5 @@
 // The submission window's rules over page snapshots, row by row.
+#include "portal/addresses.h"
 #include "submit/pagerules.h"
 #include "submit/statustexts.h"
 
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void previousPercentage();
     void formValues_data();
     void formValues();
+    void navigation_data();
+    void navigation();
     void menuAction();
     void steps();
 };
@@ -431,6 +434,28 @@ void tst_submitrules::formValues()
     QCOMPARE(fields[0].first, QStringLiteral("oyds_form:Tespiti_Yapan"));
     QCOMPARE(fields[1].first, QStringLiteral("oyds_form:Yapıdaki_Gelişmeler"));
     QCOMPARE(LevelFields(s).first().first, QStringLiteral("oyds_form:seviye_tasiyici"));
+}
+
+void tst_submitrules::navigation_data()
+{
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("refused");
+    const QString login = LoginPageUrl();
+    const QString front = FrontPageUrl();
+    QTest::newRow("login to front") << login << front << true;
+    QTest::newRow("login to front without slash") << login << front.chopped(1) << false;
+    QTest::newRow("login with session to front") << login + ";jsessionid=1" << front << false;
+    QTest::newRow("login to main") << login << PortalAppUrl("/yds/rol/ydk/main.jsf") << false;
+    QTest::newRow("other page to front") << PortalAppUrl("/yds/x.jsf") << front << false;
+}
+
+void tst_submitrules::navigation()
+{
+    QFETCH(QString, current);
+    QFETCH(QString, target);
+    QFETCH(bool, refused);
+    QCOMPARE(RefuseNavigation(current, target), refused);
 }
 
 void tst_submitrules::menuAction()
