@@ -122,9 +122,13 @@ frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
     });
     Label4->hide();
     Label5->hide();
+    Image1 = new QLabel;
+    Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Image1->setMinimumHeight(120);
 
     auto *left = new QVBoxLayout;
     left->addWidget(TabStrip1, 1);
+    left->addWidget(Image1);
     auto *counters = new QHBoxLayout;
     counters->addWidget(Label4);
     counters->addWidget(Label5);

@@ -52,6 +52,7 @@ public:
     QLabel *gecen_zamanx;  // elapsed seconds + " sn"
     QProgressBar *ProgressBar1;
     QLabel *Animation1;
+    QLabel *Image1; // the photograph once the form took it
     QWebEngineView *WebBrowser1;
     QWebEngineView *WebBrowser2;
     QTimer *Timer1; // paces the photograph's attach attempts (3000 ms)
@@ -125,6 +126,7 @@ private:
     void OpenNewInspection();
     void FillInspectionForm();
     void attachPhoto();
+    void showPhoto();
     void ShowConfirmation();
     int formIndex(const QString &name) const;
 

