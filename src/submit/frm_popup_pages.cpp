@@ -344,9 +344,12 @@ void frm_popup::ShowConfirmation()
         onCheck6([this] { onCommand7(); });
         return;
     }
+    // The operator ticks the declaration here, which ticks the portal's box with it; until then
+    // the save stays disabled.
     TabStrip1->setCurrentIndex(0);
     markStep(QStringLiteral("f10"));
-    Command7->setEnabled(Check6->isChecked());
+    Check6->setChecked(false);
+    Command7->setEnabled(false);
 }
 
 void frm_popup::onCheck6(std::function<void()> then)

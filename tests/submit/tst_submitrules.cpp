@@ -34,7 +34,6 @@ private Q_SLOTS:
     void navigation_data();
     void navigation();
     void menuAction();
-    void steps();
 };
 
 void tst_submitrules::readScreenCode_data()
@@ -463,18 +462,6 @@ void tst_submitrules::menuAction()
     QCOMPARE(MenuActionValue(QStringLiteral("menu1"), MenuAction::SearchPage()),
              QStringLiteral("menu1:A]#{yibfBean.hazirlaYHHYL}"));
     QCOMPARE(MenuActionValue(QString(), MenuAction::MainPage()), QStringLiteral(":A]MAIN_L"));
-}
-
-void tst_submitrules::steps()
-{
-    const auto steps = SubmissionSteps();
-    QCOMPARE(steps.size(), 13);
-    QCOMPARE(steps.first().key, QStringLiteral("f1"));
-    QCOMPARE(steps.last().key, QStringLiteral("f13"));
-    QCOMPARE(StartStepText(QStringLiteral("1234")),
-             QStringLiteral("Gönderime Başlanıyor... (1234)"));
-    QCOMPARE(PhotoStepText(QStringLiteral("c:\\f\\a.jpg")),
-             QStringLiteral("Fotoğraf Hazırlanıyor...(Foto Yolu : c:\\f\\a.jpg)"));
 }
 
 QTEST_GUILESS_MAIN(tst_submitrules)
