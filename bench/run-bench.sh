@@ -6,3 +6,6 @@ export QT_QPA_PLATFORM=offscreen
 
 echo "== photo preparation vs ImageMagick"
 "$BUILD/bench/bench_photoprep" "${PHOTOPREP_COUNT:-8}"
+
+echo "== submission window: reading and deciding a portal page vs loading it"
+QTWEBENGINE_DISABLE_SANDBOX=1 "$BUILD/bench/bench_pagereading" "${PAGEREAD_COUNT:-20}" "${PAGEREAD_ROWS:-60}"
