@@ -55,6 +55,7 @@ private Q_SLOTS:
     void cancelOnTheConfirmationFrame();
     void handOverToTheMainPage();
     void missingCopyEndsTheSend();
+    void menuActions();
     void loadProgress();
 
 private:
@@ -724,6 +725,26 @@ void tst_frm_popup::missingCopyEndsTheSend()
     QCOMPARE(m_main->subItem(1, 9), gone + " dosyasına ulaşılamadı...");
     QCOMPARE(m_main->at(1)->icon, 2);
     QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
+}
+
+void tst_frm_popup::menuActions()
+{
+    frm_popup *w = open(1);
+    // The menu form's submission writes the action it carries into the title.
+    loadPage("<html><head><title>bos</title></head><body><div id='menu1'>Ana Sayfa</div>"
+             "<form action=\"javascript:document.title=document.getElementById('jscook_action')"
+             ".value;void(0)\"><input type='hidden' id='jscook_action' value=''></form>"
+             "<p>Ekran Kodu : MAIN_Y</p></body></html>");
+    // The main page with no search under way starts the row, whose number asks for the main
+    // page again.
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]MAIN_L"), 15000);
+    QVERIFY(w->stepDone("f1"));
+    QVERIFY(w->stepDone("f3"));
+    QCOMPARE(w->arama_asamasi, QString("yibf_degisti"));
+    w->Command8->click();
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]#{islemMesajBean.hazirlaLSMOI}"),
+                              15000);
+    QVERIFY(frm_popup::exists());
 }
 
 void tst_frm_popup::loadProgress()
