@@ -200,7 +200,11 @@ frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
     connect(Command7, &QPushButton::clicked, this, &frm_popup::onCommand7);
     connect(Command8, &QPushButton::clicked, this, &frm_popup::onCommand8);
     connect(Check6, &QCheckBox::clicked, this, [this] { onCheck6(); });
-    connect(Check7, &QCheckBox::clicked, this, [](bool on) { mainWindowLink().setCheck(7, on); });
+    // The operator's consent follows the box at once, for this row too.
+    connect(Check7, &QCheckBox::clicked, this, [this](bool on) {
+        mainWindowLink().setCheck(7, on);
+        Check6Tag = on ? QStringLiteral("1") : QStringLiteral("0");
+    });
     connect(Check8, &QCheckBox::clicked, this, [](bool on) { mainWindowLink().setCheck(8, on); });
     connect(m_page1, &QWebEnginePage::loadProgress, this, [this](int p) {
         // The engine reports percent: m is always 100.

@@ -155,9 +155,12 @@ void tst_frm_popup::mirrorsWriteBack()
     frm_popup *w = open(1);
     QVERIFY(!w->Check7->isChecked());
     w->Check7->click();
+    QCOMPARE(w->Check6Tag, QString("1"));
     w->Check8->click();
     w->Check8->click();
-    QCOMPARE(m_main->log, QStringList({"check7 1", "check8 1", "check8 0"}));
+    w->Check7->click();
+    QCOMPARE(w->Check6Tag, QString("0"));
+    QCOMPARE(m_main->log, QStringList({"check7 1", "check8 1", "check8 0", "check7 0"}));
 }
 
 void tst_frm_popup::cancelWritesTheCancellation()
