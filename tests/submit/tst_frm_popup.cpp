@@ -56,6 +56,7 @@ private Q_SLOTS:
     void handOverToTheMainPage();
     void missingCopyEndsTheSend();
     void menuActions();
+    void wholeSubmissionPageByPage();
     void loadProgress();
 
 private:
@@ -748,6 +749,89 @@ void tst_frm_popup::menuActions()
     QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]#{islemMesajBean.hazirlaLSMOI}"),
                               15000);
     QVERIFY(frm_popup::exists());
+}
+
+// The portal played by the test: each time the program has acted on a page (its marker in the
+// title), the next page of a successful submission is loaded.
+void tst_frm_popup::wholeSubmissionPageByPage()
+{
+    QVERIFY(db::Exec(ConnectionString("y3436"),
+                     "update yedek5 set sev1=20, sev2=25, gonderen='Hasan Demir', alan1='a.jpg' "
+                     "where sayı=41"));
+    QVERIFY(db::Exec(ConnectionString("y3436"),
+                     "insert into inşaat (sayi, ada, yedek1) values (1, '112', 778899)"));
+    m_main->checks = {3, 4, 7};
+    frm_popup *w = open(1);
+    const QString menu =
+        "<div id='menu1'>Ana Sayfa</div><form id='oyds_form' action=\"javascript:document.title="
+        "document.getElementById('jscook_action').value;void(0)\"><input type='hidden' "
+        "id='jscook_action' value=''>";
+    const auto page = [&](const QString &title, const QString &form, const QString &code) {
+        loadPage("<html><head><title>" + title + "</title></head><body>" + menu + form +
+                 "</form><p>Ekran Kodu : " + code + "</p></body></html>");
+    };
+    const auto list = [](const QString &date) {
+        return "<table id='oyds_form:dataTable'><thead><tr><th>Tarih</th><th>Oran</th></tr>"
+               "</thead><tbody id='oyds_form:dataTable:tbody_element'><tr><td>" +
+               date + "</td><td>40</td></tr></tbody></table>";
+    };
+    const QString search = "<input type='text' id='oyds_form:dosya_no'>"
+                           "<input type='hidden' id='oyds_form:_link_hidden_' value='x'>" +
+                           Button("oyds_form:bul", "Bul",
+                                  "'bul:'+document.getElementById('oyds_form:dosya_no').value");
+
+    page("Ana Sayfa", "", "MAIN_Y");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]MAIN_L"), 15000);
+    page("Ana Sayfa", "", "MAIN_Y");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]#{yibfBean.hazirlaYHHYL}"), 15000);
+    page("YİBF Arama", search, "YHHYL");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("bul:778899"), 15000);
+    page("YİBF Arama",
+         search +
+             "<table><tbody id='oyds_form:dataTable:tbody_element'><tr><td>778899</td></tr>"
+             "</tbody></table><a href='#' onclick=\"document.title='goster'; return false;\">"
+             "<img alt='Göster' src='" +
+             PortalAppUrl("/yds/common/images/goster.gif") + "'></a>",
+         "YHHYL");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("goster"), 15000);
+    QCOMPARE(w->eski_ekrankodu.text(), QString("MAIN_Y"));
+    page("YİBF",
+         "<span id='oyds_form:id'>778 899 / Ankara</span>" +
+             Button("db", "Denetim Bilgileri", "'denetim'"),
+         "YHHYR");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("denetim"), 15000);
+    QCOMPARE(w->ada_web.text(), QString("112"));
+    page("Denetim Bilgileri", Button("yeni", "Yeni Denetim Bilgisi", "'yeni'") + list("10.01.2026"),
+         "DYDYL");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("yeni"), 15000);
+    QCOMPARE(w->onceki_oran, 40.0);
+    page("Yeni Denetim Bilgisi",
+         "<input id='oyds_form:seviye_subasman'><input id='oyds_form:seviye_tasiyici'>"
+         "<input id='oyds_form:Tespiti_Yapan'><input type='file' id='oyds_form:dokuman'>" +
+             Button("oyds_form:_idJsp38", "Devam",
+                    "'devam:'+document.getElementById('oyds_form:dokuman').files.length"),
+         "DYDYI");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("devam:1"), 15000);
+    page(ConfirmationTitle(),
+         "<input type='checkbox' id='oyds_form:cbx' onclick=\"document.getElementById('kaydet')"
+         ".disabled = !this.checked\">" +
+             Button("kaydet", "Denetim Bilgisini Kaydet", "'kaydedildi'", true),
+         "");
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("kaydedildi"), 15000);
+    QVERIFY(w->Timer3->isActive());
+    page("Denetim Bilgileri", list("07.03.2026"), "DYDYL");
+    QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
+
+    QCOMPARE(m_main->subItem(1, 9), SubmitText::Sent());
+    QCOMPARE(m_main->at(1)->icon, 1);
+    QVERIFY(m_main->log.contains("tam_zaman=20"));
+    QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
+    QVERIFY(m_tp->messages->shown.isEmpty());
+    const auto rows =
+        db::Select(ConnectionString("y3436"), "select bak_durum, bak_tarih from yedek5");
+    QCOMPARE(db::Text(rows->first(), "bak_durum"), QString("2"));
+    QCOMPARE(db::Text(rows->first(), "bak_tarih"), QString("2026-03-07"));
+    QVERIFY(QDir(tempFolder()).entryList(QDir::Files).isEmpty());
 }
 
 void tst_frm_popup::loadProgress()
