@@ -50,11 +50,12 @@ void frm_popup::ReadScreenCode(const PageSnapshot &page)
     m_snapshot = page;
     if (const auto code = ::ReadScreenCode(page.bodyText)) {
         ekrankodu.tag = *code;
-        if (*code == ekrankodu.text()) {
-            DispatchPage();
+        CodeBook book{ekrankodu.text(), eski_ekrankodu.text()};
+        if (book.read(*code)) {
+            eski_ekrankodu.setText(book.previous);
+            ekrankodu.setText(book.current); // its change dispatches
         } else {
-            eski_ekrankodu.setText(ekrankodu.text());
-            ekrankodu.setText(*code);
+            DispatchPage(); // the same page again
         }
     }
     if (m_closing || !ErrorTextApplies(ekrankodu.text()))
