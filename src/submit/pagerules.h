@@ -134,8 +134,9 @@ struct InspectionRecord
     QString gonderen, gonderentc, alan2, alan1, ada;
 };
 
-// The form fields to set, in order (element id, value): each only when its column is not empty,
-// the levels with "," turned into ".". sendersToo adds sender, identity number and developments.
+// The form fields to set, in order (element id, value), each only when its column is not empty:
+// the four levels with "," turned into "."; then, once the total passed, the sender, the
+// sender's identity number and the developments, as stored.
 QList<QPair<QString, QString>> LevelFields(const InspectionRecord &r);
 QList<QPair<QString, QString>> SenderFields(const InspectionRecord &r);
 // Sum of the four levels, an empty (or non-numeric) level counting 0.
