@@ -9,3 +9,6 @@ echo "== photo preparation vs ImageMagick"
 
 echo "== pending list: fill of 10,000 records and one photograph's checks"
 "$BUILD/bench/bench_queue"
+
+echo "== submission window: reading and deciding a portal page vs loading it"
+QTWEBENGINE_DISABLE_SANDBOX=1 "$BUILD/bench/bench_pagereading" "${PAGEREAD_COUNT:-20}" "${PAGEREAD_ROWS:-60}"

@@ -1,0 +1,117 @@
+// The submission window's own work per portal page, against the page's own load in the engine:
+// the load of an inspection list page (the baseline), the one-script read of the completed page
+// into a snapshot, and the decisions taken from the snapshot (page code, dispatch, date test,
+// previous percentage, button search).
+#include "platform/testing/testplatform.h"
+#include "portal/pagesnapshot.h"
+#include "portal/portalpage.h"
+#include "submit/pagerules.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+QString ListPage(int rows, int serial)
+{
+    QString body;
+    for (int i = 0; i < rows; ++i)
+        body += QStringLiteral("<tr><td>%1.02.2026</td><td>%2,5</td><td>Hasan Demir</td>"
+                               "<td>Kaba inşaat %3. kat</td></tr>")
+                    .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                    .arg(10 + i % 80)
+                    .arg(i);
+    return QStringLiteral("<html><head><title>Denetim Bilgileri %1</title></head><body>"
+                          "<div id='menu'>Ana Sayfa</div><form id='oyds_form'><input "
+                          "type='hidden' id='jscook_action'><table "
+                          "id='oyds_form:dataTable'><thead><tr><th>Tarih</th><th>Oran</th>"
+                          "<th>Tespiti Yapan</th><th>Gelişmeler</th></tr></thead><tbody "
+                          "id='oyds_form:dataTable:tbody_element'>")
+               .arg(serial) +
+           body +
+           QStringLiteral("</tbody></table><input type='submit' value='Yeni Denetim Bilgisi'>"
+                          "</form><p>Ekran Kodu : DYDYL</p></body></html>");
+}
+
+bool WaitFor(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    platform::testing::TestPlatform tp;
+    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20;
+    const int rows = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 60;
+    PortalPage page;
+    double loadMs = 0, readMs = 0, decideUs = 0;
+    int decided = 0;
+    for (int i = -1; i < count; ++i) { // the first round warms the engine and is not counted
+        bool complete = false;
+        const auto c = QObject::connect(&page, &PortalPage::documentComplete,
+                                        [&](const QUrl &) { complete = true; });
+        QElapsedTimer t;
+        t.start();
+        page.setHtml(ListPage(rows, i), QUrl(QStringLiteral("http://portal.test/yds/l.jsf")));
+        if (!WaitFor([&] { return complete; }, 20000)) {
+            std::fprintf(stderr, "page did not load\n");
+            return 1;
+        }
+        const double load = t.nsecsElapsed() / 1e6;
+        QObject::disconnect(c);
+
+        PageSnapshot snap;
+        bool got = false;
+        t.restart();
+        TakeSnapshot(&page, {QStringLiteral("oyds_form:id")}, [&](const PageSnapshot &s) {
+            snap = s;
+            got = true;
+        });
+        if (!WaitFor([&] { return got; }, 20000) || !snap.valid) {
+            std::fprintf(stderr, "page was not read\n");
+            return 1;
+        }
+        const double read = t.nsecsElapsed() / 1e6;
+
+        t.restart();
+        const auto code = ReadScreenCode(snap.bodyText);
+        const PageDecision d = DispatchPage(code.value_or(QString()), QStringLiteral("YHHYR"),
+                                            QStringLiteral("ariyor"), snap.title);
+        const int r = rapor_sirasi(0, snap.tables.value(QStringLiteral("oyds_form:dataTable")),
+                                   QStringLiteral("112"), QDate(2026, 3, 7));
+        const double previous = PreviousPercentage(
+            snap.tables.value(QStringLiteral("oyds_form:dataTable:tbody_element")));
+        const int button = butonu_bul(snap, QStringLiteral("Yeni Denetim Bilgisi"),
+                                      QStringLiteral("submit"), QStringLiteral("buton"));
+        const double decide = t.nsecsElapsed() / 1e3;
+        if (i >= 0 && d.action == PageAction::SevenDayThenNewRecord && r == 1 && previous > 0 &&
+            button >= 0)
+            ++decided;
+        if (i >= 0) {
+            loadMs += load;
+            readMs += read;
+            decideUs += decide;
+        }
+    }
+    std::printf("  inspection list of %d rows, %d pages (decided right: %d)\n", rows, count,
+                decided);
+    std::printf("  page load in the engine (baseline)  mean %8.2f ms\n", loadMs / count);
+    std::printf("  read into a snapshot                mean %8.2f ms  (%.2fx the load)\n",
+                readMs / count, readMs / loadMs);
+    std::printf("  decisions from the snapshot         mean %8.1f us  (%.4fx the load)\n",
+                decideUs / count, decideUs / 1000.0 / loadMs);
+    return 0;
+}

@@ -1,0 +1,438 @@
+#include "submit/frm_popup.h"
+
+#include "hostutil/hostutil.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/platform.h"
+#include "portal/addresses.h"
+#include "portal/pageactions.h"
+#include "portal/portalpage.h"
+#include "startup/connection.h"
+#include "submit/mainwindowlink.h"
+#include "submit/outcome.h"
+#include "submit/statustexts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace {
+frm_popup *s_instance = nullptr;
+
+const QString kQueued = QStringLiteral("Gönderim Sırasında");
+
+QString SubmitTempFolder()
+{
+    return platform::nativePath(Connection().WorkFolder + QStringLiteral("tarvek_temp"));
+}
+
+// The files (not folders) in a folder.
+QStringList FilesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// The YİBF number "as a number", as the copy is named: its leading digits without leading
+// zeros ("0" when it has none).
+QString AsNumber(const QString &text)
+{
+    QString digits;
+    for (const QChar c : text.trimmed()) {
+        if (!c.isDigit() || c.unicode() > 127)
+            break;
+        digits += c;
+    }
+    return QString::number(digits.toULongLong());
+}
+} // namespace
+
+frm_popup *frm_popup::instance()
+{
+    if (!s_instance) {
+        s_instance = new frm_popup;
+        s_instance->load();
+    }
+    return s_instance;
+}
+
+bool frm_popup::exists()
+{
+    return s_instance != nullptr;
+}
+
+frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowTitle(QStringLiteral("Tarvek FOTO"));
+
+    TabStrip1 = new QTabWidget(this);
+    auto *steps = new QWidget;
+    auto *stepsLayout = new QVBoxLayout(steps);
+    ListView1 = new QTreeWidget;
+    ListView1->setRootIsDecorated(false);
+    stepsLayout->addWidget(ListView1);
+    TabStrip1->addTab(steps, QStringLiteral("Gönderim"));
+    auto *options = new QWidget;
+    auto *optionsLayout = new QVBoxLayout(options);
+    Check7 = new QCheckBox(QStringLiteral("ONAYLAMA İŞLEMİNİN TÜM FOTOĞRAFLAR İÇİN TARVEK YDS "
+                                          "TARAFINDAN OTOMATİK YAPILMASINI KABUL EDİYORUM..."));
+    Check8 = new QCheckBox(QStringLiteral("Listedeki Fotoğrafları sıra ile gönder..."));
+    optionsLayout->addWidget(Check7);
+    optionsLayout->addWidget(Check8);
+    optionsLayout->addStretch();
+    TabStrip1->addTab(options, QStringLiteral("Seçenekler"));
+
+    Command1 = new QPushButton(QStringLiteral("İPTAL"));
+    Command8 = new QPushButton(QStringLiteral("GÖNDERİMİ DURDUR"));
+    Label4 = new QLabel(QStringLiteral("Kalan Süre :"));
+    Label5 = new QLabel;
+    Label6 = new QLabel(QStringLiteral("Geçen Süre :"));
+    gecen_zamanx = new QLabel;
+    ProgressBar1 = new QProgressBar;
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    Label2 = new QLabel;
+    Label1 = new QLabel;
+    Label1->hide();
+    // The office application's "dunya.avi" is a Windows video Qt cannot play: a text spinner
+    // of ours turns while the portal saves.
+    Animation1 = new QLabel;
+    Animation1->setMinimumWidth(24);
+    m_spin = new QTimer(this);
+    connect(m_spin, &QTimer::timeout, this, [this] {
+        static const QString frames = QStringLiteral("◐◓◑◒");
+        const int i = Animation1->property("frame").toInt();
+        Animation1->setText(frames.at(i % frames.size()));
+        Animation1->setProperty("frame", i + 1);
+    });
+    Label4->hide();
+    Label5->hide();
+    Image1 = new QLabel;
+    Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Image1->setMinimumHeight(120);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(TabStrip1, 1);
+    left->addWidget(Image1);
+    auto *counters = new QHBoxLayout;
+    counters->addWidget(Label4);
+    counters->addWidget(Label5);
+    counters->addWidget(Label6);
+    counters->addWidget(gecen_zamanx);
+    counters->addWidget(Animation1);
+    counters->addStretch();
+    left->addLayout(counters);
+    auto *progress = new QHBoxLayout;
+    progress->addWidget(ProgressBar1, 1);
+    progress->addWidget(Label2);
+    left->addLayout(progress);
+    left->addWidget(Command8);
+    left->addWidget(Command1);
+
+    Frame7 = new QFrame;
+    Frame7->setFrameShape(QFrame::StyledPanel);
+    auto *frameLayout = new QVBoxLayout(Frame7);
+    // The caption goes on after the declaration with a note of our own on the save.
+    Check6 = new QCheckBox(
+        QStringLiteral(" -  TARVEK YDS programının göndereceği bilgilerin her türlü "
+                       "sorumluluğunu Firmamızca üstleneceğimizi kabul ve taahhüt ediyoruz.\n"
+                       " -  \"Denetim Bilgisini Kaydet\" düğmesine basıldıktan sonra kayıt "
+                       "bitene kadar lütfen bekleyiniz."));
+    Command6 = new QPushButton(QStringLiteral("Vazgeç"));
+    Command7 = new QPushButton(QStringLiteral("Denetim Bilgisini Kaydet"));
+    Command7->setEnabled(false);
+    frameLayout->addWidget(Check6);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command6);
+    buttons->addWidget(Command7);
+    frameLayout->addLayout(buttons);
+    Frame7->hide();
+
+    m_page1 = new PortalPage(this);
+    m_page2 = new PortalPage(this);
+    WebBrowser1 = new QWebEngineView;
+    WebBrowser1->setPage(m_page1);
+    WebBrowser2 = new QWebEngineView;
+    WebBrowser2->setPage(m_page2);
+    auto *right = new QVBoxLayout;
+    right->addWidget(Frame7);
+    right->addWidget(WebBrowser1, 1);
+    right->addWidget(WebBrowser2, 1);
+
+    auto *main = new QHBoxLayout(this);
+    main->addLayout(left, 2);
+    main->addLayout(right, 5);
+    resize(1100, 700);
+
+    // No timer ticks until a step gives it an interval and starts it.
+    Timer1 = new QTimer(this);
+    Timer3 = new QTimer(this);
+    Timer4 = new QTimer(this);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &frm_popup::attachPhoto);
+    connect(Timer3, &QTimer::timeout, this, [this] {
+        if (mainWindowLink().check(4))
+            zaman_say.setText(QString::number(zaman_say.text().toInt() + 1));
+    });
+    connect(Timer4, &QTimer::timeout, this, [this] {
+        const qint64 s = m_saveStart.secsTo(platform::Platform::clock().now());
+        gecen_zamanx->setText(QString::number(s) + QStringLiteral(" sn"));
+    });
+
+    connect(Command1, &QPushButton::clicked, this, &frm_popup::onCommand1);
+    connect(Command6, &QPushButton::clicked, this, &frm_popup::onCommand6);
+    connect(Command7, &QPushButton::clicked, this, &frm_popup::onCommand7);
+    connect(Command8, &QPushButton::clicked, this, &frm_popup::onCommand8);
+    connect(Check6, &QCheckBox::clicked, this, [this] { onCheck6(); });
+    // The operator's consent follows the box at once, for this row too.
+    connect(Check7, &QCheckBox::clicked, this, [this](bool on) {
+        mainWindowLink().setCheck(7, on);
+        Check6Tag = on ? QStringLiteral("1") : QStringLiteral("0");
+    });
+    connect(Check8, &QCheckBox::clicked, this, [](bool on) { mainWindowLink().setCheck(8, on); });
+    connect(m_page1, &QWebEnginePage::loadProgress, this, [this](int p) {
+        // The engine reports percent: m is always 100.
+        ProgressBar1->setMaximum(100);
+        ProgressBar1->setValue(p);
+        Label2->setText(QString::number(p) + QStringLiteral(" / 100"));
+        ProgressBar1->setVisible(p >= 1);
+    });
+    connect(m_page1, &PortalPage::documentComplete, this, &frm_popup::onDocumentComplete);
+    connect(m_page2, &PortalPage::documentComplete, this, &frm_popup::onBrowser2Complete);
+    // Both browsers refuse the portal's jump from the login page back to its front page.
+    for (PortalPage *p : {m_page1, m_page2})
+        p->beforeNavigate = [p](const QUrl &target) {
+            return !(p->url().toString() == LoginPageUrl() && target.toString() == FrontPageUrl());
+        };
+
+    yibf.onChange([this](const QString &t) { onYibfChanged(t); });
+    yibf_web.onChange([this](const QString &t) { onYibfWebChanged(t); });
+    dosya.onChange([this](const QString &t) { onDosyaChanged(t); });
+    ekrankodu.onChange([this](const QString &) { DispatchPage(); });
+    zaman_say.onChange([this](const QString &t) { onZamanSay(t); });
+}
+
+frm_popup::~frm_popup()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void frm_popup::load()
+{
+    TabStrip1->setCurrentIndex(0);
+    MainWindowLink &main = mainWindowLink();
+    main.stopTimer1();
+    ClearUrlCache();
+    if (main.check(7)) {
+        Check7->setChecked(true);
+        Check6->setChecked(true);
+    }
+    if (main.check(8))
+        Check8->setChecked(true);
+    main.setSignal(MainWindowLink::Signal::yukleme, QStringLiteral("1"));
+    main.setSignal(MainWindowLink::Signal::popupx, QStringLiteral("1"));
+    // The send command stays disabled for as long as a submission window exists.
+    main.setCommand2Enabled(false);
+
+    ListView1->clear();
+    ListView1->setColumnCount(1);
+    ListView1->setHeaderLabels({QStringLiteral("İşlem")});
+    ListView1->header()->setStretchLastSection(true);
+    for (const SubmissionStep &s : SubmissionSteps()) {
+        auto *item = new QTreeWidgetItem(ListView1, {s.text});
+        item->setData(0, Qt::UserRole, s.key);
+        item->setData(0, Qt::UserRole + 1, 0);
+    }
+}
+
+QTreeWidgetItem *frm_popup::step(const QString &key) const
+{
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        if (ListView1->topLevelItem(i)->data(0, Qt::UserRole).toString() == key)
+            return ListView1->topLevelItem(i);
+    return nullptr;
+}
+
+void frm_popup::markStep(const QString &key)
+{
+    if (QTreeWidgetItem *item = step(key)) {
+        item->setData(0, Qt::UserRole + 1, 1); // small icon 1: done
+        item->setIcon(0, style()->standardIcon(QStyle::SP_DialogApplyButton));
+    }
+}
+
+bool frm_popup::stepDone(const QString &key) const
+{
+    const QTreeWidgetItem *item = step(key);
+    return item && item->data(0, Qt::UserRole + 1).toInt() == 1;
+}
+
+QString frm_popup::stepText(const QString &key) const
+{
+    const QTreeWidgetItem *item = step(key);
+    return item ? item->text(0) : QString();
+}
+
+int frm_popup::row() const
+{
+    return sayi_index.text().toInt();
+}
+
+void frm_popup::StartRow()
+{
+    MainWindowLink &main = mainWindowLink();
+    Frame7->hide();
+    yibf.setText(QString());
+    dosya.setText(QString());
+    dosya.tag.clear();
+    ine.setText(sayi_index.text());
+    markStep(QStringLiteral("f1"));
+    // k is the position of the row being sent, so the caption reads "row of rows".
+    const int r = ine.text().toInt();
+    setWindowTitle(SubmitText::Caption(r, main.rowCount()));
+
+    if (main.ticked(r) && main.subItem(r, 9) == kQueued) {
+        main.selectRow(r);
+        main.setListEnabled(true);
+        step(QStringLiteral("f1"))->setText(0, StartStepText(main.subItem(r, 1)));
+        step(QStringLiteral("f2"))->setText(0, PhotoStepText(main.subItem(r, 10)));
+        if (main.smallIcon(r) == 2) {
+            finishAndClose();
+            return;
+        }
+        // Automatic confirmation is the operator's consent in the main window's Check7: the
+        // tag is "1" exactly when it is ticked, for every row of the run.
+        Check6Tag = main.check(7) ? QStringLiteral("1") : QStringLiteral("0");
+        yibf.setText(main.subItem(r, 1));
+        const QString photo = main.subItem(r, 10);
+        if (!m_closing && !photo.isEmpty() && QFileInfo::exists(platform::nativePath(photo)))
+            CopyPhotoToTemp(photo, yibf.text());
+        return;
+    }
+    main.selectRow(r);
+    main.setListEnabled(true);
+    platform::msgBox(SubmitText::SendingDone(), platform::MsgIcon::Information);
+    finishAndClose();
+}
+
+bool frm_popup::CopyPhotoToTemp(const QString &path, const QString &yibfNumber)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
+    const QString folder = SubmitTempFolder();
+    QDir().mkpath(folder);
+    QDir dir(folder);
+    for (const QString &f : FilesIn(folder))
+        dir.remove(f);
+    if (!FilesIn(folder).isEmpty()) {
+        platform::msgBox(SubmitText::TempNotEmptied(), platform::MsgIcon::Critical);
+        return false;
+    }
+    const QString name = AsNumber(yibfNumber) + QLatin1Char('.') + extension;
+    const QString target = dir.filePath(name);
+    QFile::copy(platform::nativePath(path), target);
+    if (FilesIn(folder).isEmpty()) {
+        platform::msgBox(SubmitText::TempCopyMissing(), platform::MsgIcon::Critical);
+        return false;
+    }
+    dosya.tag = name;
+    dosya.setText(target);
+    return true;
+}
+
+void frm_popup::onZamanSay(const QString &text)
+{
+    MainWindowLink &main = mainWindowLink();
+    if (!main.check(4))
+        return;
+    const int value = text.toInt();
+    Label5->setText(QString::number(100 - value));
+    if (value > 99) {
+        Timer3->stop();
+        main.setListEnabled(true);
+        endWithStatus(SubmitText::Hang(), 2);
+    }
+}
+
+void frm_popup::endWithStatus(const QString &status, int icon)
+{
+    MainWindowLink &main = mainWindowLink();
+    main.setSubItem(row(), 9, status);
+    main.writeStatusNote();
+    if (icon >= 0)
+        main.setSmallIcon(row(), icon);
+    finishAndClose();
+}
+
+void frm_popup::finishAndClose()
+{
+    Label1->setText(QStringLiteral("xx"));
+    close();
+}
+
+void frm_popup::onCommand1()
+{
+    Label1->setText(QString());
+    close();
+}
+
+void frm_popup::onCommand8()
+{
+    PageActions::Stop(m_page1);
+    menu_calistir(MenuAction::MessagePage());
+}
+
+void frm_popup::closeEvent(QCloseEvent *event)
+{
+    if (!m_closing)
+        unload();
+    event->accept();
+}
+
+void frm_popup::unload()
+{
+    m_closing = true;
+    MainWindowLink &main = mainWindowLink();
+    Timer1->stop();
+    Timer3->stop();
+    Timer4->stop();
+    m_spin->stop();
+    // The copy always lies in the temporary folder itself, so that folder is what is emptied
+    // (never a folder derived from an empty dosya).
+    const QString folder = SubmitTempFolder();
+    QDir dir(folder);
+    for (const QString &f : FilesIn(folder))
+        dir.remove(f);
+    main.setCommand2Enabled(true);
+    if (Label1->text().isEmpty() && row() >= 1) {
+        main.setSubItem(row(), 9, SubmitText::Cancelled());
+        main.setSmallIcon(row(), 2);
+        main.writeStatusNote();
+    }
+    main.setListEnabled(true);
+    main.setSignal(MainWindowLink::Signal::popupx, QString());
+    main.setSignal(MainWindowLink::Signal::yukleme, QString());
+    ClearUrlCache();
+    // The next opening starts fresh.
+    if (s_instance == this)
+        s_instance = nullptr;
+    m_page1->triggerAction(QWebEnginePage::Stop);
+    deleteLater();
+}
