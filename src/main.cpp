@@ -1,6 +1,7 @@
 #include "login/frm_ilk_giris.h"
 #include "platform/messages.h"
 #include "startup/startup.h"
+#include "submit/submission.h"
 
 #include <QApplication>
 
@@ -9,6 +10,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TarvekFOTO"));
     platform::installTranslations();
+
+    InstallSubmission();
 
     QStringList args = QApplication::arguments();
     args.removeFirst();

@@ -243,7 +243,7 @@ void frm_popup::SevenDayRule(bool thenNewRecord)
     MainWindowLink &main = mainWindowLink();
     const QString number = RecordNumberFromKey(main.rowKey(row()));
     const QDate today = platform::Platform::clock().today();
-    if (LookupRecord(number) &&
+    if (LookupRecordByNumber(number) &&
         rapor_sirasi(0, m_snapshot.tables.value(kList), ada_web.text(), today) == -1 &&
         main.check(3)) {
         main.setSmallIcon(row(), 1);

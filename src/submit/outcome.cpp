@@ -21,7 +21,7 @@ QString RecordNumberFromKey(const QString &rowKey)
     return rowKey.mid(1, 100);
 }
 
-std::optional<QSqlRecord> LookupRecord(const QString &recordNumber)
+std::optional<QSqlRecord> LookupRecordByNumber(const QString &recordNumber)
 {
     const auto rows =
         db::Select(y3436(), QStringLiteral("select * from yedek5 where sayı=?"), {recordNumber});
@@ -32,7 +32,7 @@ std::optional<QSqlRecord> LookupRecord(const QString &recordNumber)
 
 std::optional<InspectionRecord> LookupInspectionRecord(const QString &recordNumber)
 {
-    const auto rec = LookupRecord(recordNumber);
+    const auto rec = LookupRecordByNumber(recordNumber);
     if (!rec)
         return std::nullopt;
     const auto t = [&](const char *column) { return db::Text(*rec, QString::fromUtf8(column)); };
@@ -56,7 +56,7 @@ QString StampOperator(const QString &operatorName)
 
 bool WriteOutcome(const QString &recordNumber, Outcome outcome, const QString &operatorName)
 {
-    const auto rec = LookupRecord(recordNumber);
+    const auto rec = LookupRecordByNumber(recordNumber);
     if (!rec)
         return false;
     const QDate today = platform::Platform::clock().today();

@@ -14,7 +14,7 @@
 QString RecordNumberFromKey(const QString &rowKey);
 
 // The yedek5 record with this number, only when exactly one is found.
-std::optional<QSqlRecord> LookupRecord(const QString &recordNumber);
+std::optional<QSqlRecord> LookupRecordByNumber(const QString &recordNumber);
 // The same record as the new inspection form reads it.
 std::optional<InspectionRecord> LookupInspectionRecord(const QString &recordNumber);
 

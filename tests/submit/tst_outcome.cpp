@@ -123,7 +123,7 @@ void tst_outcome::noRecordOrSeveralWritesNothing()
 {
     QVERIFY(!WriteOutcome("99", Outcome::Sent, "op"));
     QVERIFY(!WriteOutcome("", Outcome::NotSent, "op"));
-    QVERIFY(!LookupRecord("5 or 1=1"));
+    QVERIFY(!LookupRecordByNumber("5 or 1=1"));
     QCOMPARE(db::Text(record(5), "bak_durum"), QString("1"));
 }
 
