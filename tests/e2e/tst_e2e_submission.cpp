@@ -51,11 +51,14 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void queueSentUnattended();
+    void faults_data();
+    void faults();
 
 private:
     void addRecord(const Record &r);
     QString y3436() const { return ConnectionString(QStringLiteral("y3436")); }
-    QByteArray seed() const;
+    QByteArray seed(int previousPercent = 15, int daysAgo = 30) const;
+    void typeEveryCode(frm_giris *w, int *codes);
 
     std::unique_ptr<TestPlatform> m_tp;
     std::unique_ptr<Simulator> m_sim;
@@ -68,21 +71,21 @@ void tst_e2e_submission::initTestCase()
     InstallSubmission();
 }
 
-QByteArray tst_e2e_submission::seed() const
+QByteArray tst_e2e_submission::seed(int previousPercent, int daysAgo) const
 {
     const QJsonObject s{
         {"institutions", QJsonArray{QJsonObject{{"name", "Anadolu Yapı Denetim Ltd. Şti."},
                                                 {"user", kUser},
                                                 {"password", kPassword},
                                                 {"number", "1453"}}}},
-        {"sites",
-         QJsonArray{QJsonObject{
-             {"yibf", QString::number(kYibf)},
-             {"institution", kUser},
-             {"ada", kAda},
-             {"owner", "Ayşe Yılmaz"},
-             {"inspections",
-              QJsonArray{QJsonObject{{"daysAgo", 30}, {"levels", QJsonArray{10, 5, 0, 0}}}}}}}}};
+        {"sites", QJsonArray{QJsonObject{
+                      {"yibf", QString::number(kYibf)},
+                      {"institution", kUser},
+                      {"ada", kAda},
+                      {"owner", "Ayşe Yılmaz"},
+                      {"inspections", QJsonArray{QJsonObject{
+                                          {"daysAgo", daysAgo},
+                                          {"levels", QJsonArray{previousPercent, 0, 0, 0}}}}}}}}};
     return QJsonDocument(s).toJson();
 }
 
@@ -163,15 +166,8 @@ void tst_e2e_submission::queueSentUnattended()
     w->Check7->setChecked(true); // the program confirms each record itself
     w->Check8->setChecked(true); // and goes on with the next one
 
-    // The operator types the code of every security-code image.
     int codes = 0;
-    connect(w->portalLogin, &PortalLogin::securityDialogShown, this, [&](frm_guvenlik *d) {
-        ++codes;
-        QTimer::singleShot(0, d, [this, d] {
-            d->Text1->setText(m_sim->latestCode());
-            d->Command1->click();
-        });
-    });
+    typeEveryCode(w, &codes);
 
     w->Command2->click();
     const auto sentCount = [&] {
@@ -225,6 +221,165 @@ void tst_e2e_submission::queueSentUnattended()
         QCOMPARE(row->first().value("prog_ID").toInt(), 2003);
         QCOMPARE(w->ListView1->topLevelItem(i)->text(9), QStringLiteral("Başarıyla Gönderildi..."));
     }
+}
+
+void tst_e2e_submission::typeEveryCode(frm_giris *w, int *codes)
+{
+    // The operator types the code of every security-code image.
+    connect(w->portalLogin, &PortalLogin::securityDialogShown, this,
+            [this, codes](frm_guvenlik *d) {
+                ++*codes;
+                QTimer::singleShot(0, d, [this, d] {
+                    d->Text1->setText(m_sim->latestCode());
+                    d->Command1->click();
+                });
+            });
+}
+
+void tst_e2e_submission::faults_data()
+{
+    QTest::addColumn<QString>("fault");   // NAME or NAME=ARG; "" none
+    QTest::addColumn<int>("previous");    // the site's last inspection: percentage
+    QTest::addColumn<int>("daysAgo");     // and age
+    QTest::addColumn<QString>("options"); // main window boxes ticked: "3", "4", "7"
+    // What the operator does: "", "cancel-on-message", "cancel-on-DYDYL", "cancel-on-frame",
+    // "vazgec".
+    QTest::addColumn<QString>("operatorDoes");
+    QTest::addColumn<QString>("status"); // the row's status text (its beginning)
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("state");   // bak_durum afterwards
+    QTest::addColumn<int>("received");    // records the portal stored
+    QTest::addColumn<QString>("message"); // a message box shown (a part of it), or ""
+    const QString sent = "Başarıyla Gönderildi...";
+    const QString cancelled = "Gönderim iptal edildi...";
+    auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    row("sent") << "" << 15 << 30 << "7"
+                << "" << sent << 1 << "2" << 1 << "";
+    row("no search result") << "no-result" << 15 << 30 << "7"
+                            << ""
+                            << "BAKANLIK SİTESİNDE 2024101 NOLU YİBF BULUNAMADI..." << 0 << "1" << 0
+                            << "";
+    row("several results, then one") << "several-results" << 15 << 30 << "7"
+                                     << "" << sent << 1 << "2" << 1 << "";
+    row("another site's record") << "other-site" << 15 << 30 << "7"
+                                 << ""
+                                 << "YİBF Bulunamadı..." << 0 << "1" << 0 << "";
+    row("lower than the previous inspection")
+        << "" << 90 << 30 << "7"
+        << ""
+        << "Gerçekleşme Oranı bir önceki Denetim bilgisinin Gerçekleşme Oranını Geçmedi...\rBir "
+           "önceki Denetim Bilgisi Gerçekleşme Oranı : 90"
+        << 2 << "1" << 0 << "";
+    row("inspected 6 days ago, 7-day rule on")
+        << "" << 15 << 6 << "37"
+        << ""
+        << "7 gün içinde foto aktarıldığından gönderilmedi..." << 1 << "2" << 0 << "";
+    row("inspected 6 days ago, 7-day rule off") << "" << 15 << 6 << "7"
+                                                << "" << sent << 1 << "2" << 1 << "";
+    row("validation text on the form") << "validation" << 15 << 30 << "7"
+                                       << ""
+                                       << "YİBF NO: 2024101" << 0 << "1" << 0 << "";
+    // The input keeps refusing the photograph: after the last attempt the operator is told and
+    // the form waits; the operator cancels.
+    row("file refused by the form")
+        << "refuse-file" << 15 << 30 << "7"
+        << "cancel-on-message" << cancelled << 2 << "1" << 0 << "dosyası eklenemiyor...";
+    row("error page, operator cancels") << "error-page=list" << 15 << 30 << "7"
+                                        << "cancel-on-message" << cancelled << 2 << "1" << 0
+                                        << "Bakanlık web sayfası hata sayfasına düşmüştür.";
+    row("unknown code, operator cancels")
+        << "unknown-code=list" << 15 << 30 << "7"
+        << "cancel-on-message" << cancelled << 2 << "1" << 0
+        << "Lütfen Bu mesajı Kora Bilişime Bildiriniz...\rHata Kodu : DUYRU";
+    row("save hangs, time-out on") << "hang=save:30" << 15 << 30 << "47"
+                                   << ""
+                                   << "İPTAL (90 sn)" << 2 << "1" << 1 << "";
+    row("save dated yesterday") << "save-yesterday" << 15 << 30 << "7"
+                                << ""
+                                << "Denetim Bilgisi Bakanlığa Gönderilemedi..." << 2 << "1" << 1
+                                << "";
+    // A confirmation page without its code cannot be confirmed by the program: the operator
+    // cancels.
+    row("confirmation coded null, operator cancels")
+        << "confirm-null" << 15 << 30 << "47"
+        << "cancel-on-frame" << cancelled << 2 << "1" << 0 << "";
+    row("operator cancels") << "" << 15 << 30 << "7"
+                            << "cancel-on-DYDYL" << cancelled << 2 << "1" << 0 << "";
+    row("operator declines the confirmation") << "" << 15 << 30 << ""
+                                              << "vazgec"
+                                              << "Onaylama iptal edildi..." << 0 << "1" << 0 << "";
+}
+
+void tst_e2e_submission::faults()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, previous);
+    QFETCH(int, daysAgo);
+    QFETCH(QString, options);
+    QFETCH(QString, operatorDoes);
+    QFETCH(QString, status);
+    QFETCH(int, icon);
+    QFETCH(QString, state);
+    QFETCH(int, received);
+    QFETCH(QString, message);
+
+    QVERIFY(m_sim->reset(seed(previous, daysAgo)));
+    if (!fault.isEmpty()) {
+        const QStringList f = fault.split('=');
+        QVERIFY(m_sim->setFault(f[0], f.value(1)));
+    }
+    addRecord({1, 20, 40, 10, 0, "Kaba inşaat tamamlandı"});
+    frm_giris *w = frm_giris::instance();
+    w->grid_bakanlik_kullanicilar = {{kUser, "Anadolu Yapı Denetim Ltd. Şti."}};
+    w->Text2.setText(kUser);
+    w->Text3.setText(kPassword);
+    w->ilk_kullanici.setText("operator");
+    w->Check3->setChecked(options.contains('3'));
+    w->Check4->setChecked(options.contains('4'));
+    w->Check7->setChecked(options.contains('7'));
+    int codes = 0;
+    typeEveryCode(w, &codes);
+    if (operatorDoes == "cancel-on-message")
+        m_tp->messages->onShow = [](const auto &) {
+            QTimer::singleShot(0, [] {
+                if (frm_popup::exists())
+                    frm_popup::instance()->Command1->click();
+            });
+        };
+
+    w->Command2->click();
+    QTRY_VERIFY_WITH_TIMEOUT(frm_popup::exists() && frm_popup::instance()->isVisible(), 30000);
+    QElapsedTimer clock;
+    clock.start();
+    while (frm_popup::exists() && clock.elapsed() < 60000) {
+        frm_popup *p = frm_popup::instance();
+        if (operatorDoes == "cancel-on-DYDYL" && p->ekrankodu.text() == "DYDYL")
+            p->Command1->click();
+        else if (operatorDoes == "cancel-on-frame" && p->Frame7->isVisible())
+            p->Command1->click();
+        else if (operatorDoes == "vazgec" && p->Frame7->isVisible())
+            p->Command6->click();
+        QTest::qWait(20);
+    }
+    QVERIFY2(!frm_popup::exists(), "the submission window stayed open");
+
+    QTreeWidgetItem *item = w->ListView1->topLevelItem(0);
+    QVERIFY2(item->text(9).startsWith(status), qPrintable(item->text(9)));
+    QCOMPARE(frm_giris::smallIcon(item), icon);
+    const auto rows = db::Select(y3436(), "select * from yedek5 where sayı=1");
+    QVERIFY(rows && rows->size() == 1);
+    QCOMPARE(db::Text(rows->first(), "bak_durum"), state);
+    QVERIFY(db::Text(rows->first(), "bakanlik_aciklama").startsWith(status.left(50)));
+    QCOMPARE(int(m_sim->records().size()), received);
+    // Nothing is ever marked sent that the portal did not store.
+    if (item->text(9) == QStringLiteral("Başarıyla Gönderildi..."))
+        QVERIFY(received > 0);
+    if (message.isEmpty())
+        QCOMPARE(m_tp->messages->texts(), QStringList());
+    else
+        QVERIFY2(!m_tp->messages->shown.isEmpty() &&
+                     m_tp->messages->shown[0].text.contains(message),
+                 qPrintable(m_tp->messages->texts().join(" | ")));
 }
 
 QTEST_MAIN(tst_e2e_submission)
