@@ -42,21 +42,11 @@ private Q_SLOTS:
     void hangCountdown();
     void pageReactions_data();
     void pageReactions();
-    void outcomeFromTheList_data();
-    void outcomeFromTheList();
-    void searchSteps_data();
-    void searchSteps();
-    void inspectionList_data();
-    void inspectionList();
     void newInspectionForm_data();
     void newInspectionForm();
     void confirmation_data();
     void confirmation();
-    void cancelOnTheConfirmationFrame();
-    void handOverToTheMainPage();
     void missingCopyEndsTheSend();
-    void menuActions();
-    void wholeSubmissionPageByPage();
     void loadProgress();
 
 private:
@@ -384,40 +374,7 @@ void tst_frm_popup::pageReactions()
         QCOMPARE(m_tp->messages->shown.first().icon, platform::MsgIcon::Critical);
 }
 
-void tst_frm_popup::outcomeFromTheList_data()
-{
-    QTest::addColumn<QDate>("listed");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<QString>("state");
-    QTest::newRow("dated today") << QDate(2026, 3, 7) << "Başarıyla Gönderildi..." << 1 << "2";
-    QTest::newRow("dated yesterday")
-        << QDate(2026, 3, 6) << "Denetim Bilgisi Bakanlığa Gönderilemedi..." << 2 << "1";
-}
 
-void tst_frm_popup::outcomeFromTheList()
-{
-    QFETCH(QDate, listed);
-    QFETCH(QString, status);
-    QFETCH(int, icon);
-    QFETCH(QString, state);
-    frm_popup *w = open(1);
-    w->ada_web.setText("112");
-    // The page after the save: the list, reached from the confirmation page (empty code).
-    loadPage("<html><body><form><table id='oyds_form:dataTable'><thead><tr><th>Tarih</th>"
-             "<th>Oran</th></tr></thead><tbody id='oyds_form:dataTable:tbody_element'><tr><td>" +
-             listed.toString("dd.MM.yyyy") +
-             "</td><td>40</td></tr></tbody></table></form><p>Ekran Kodu : DYDYL</p></body>"
-             "</html>");
-    QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
-    QCOMPARE(m_main->subItem(1, 9), status);
-    QCOMPARE(m_main->at(1)->icon, icon);
-    QVERIFY(m_main->log.contains("note 1 " + status));
-    const auto rows = db::Select(ConnectionString("y3436"),
-                                 "select bak_durum, prog_ID from yedek5 where sayı=41");
-    QCOMPARE(db::Text(rows->first(), "bak_durum"), state);
-    QCOMPARE(rows->first().value("prog_ID").toInt(), 2003);
-}
 
 void tst_frm_popup::setCodes(frm_popup *w, const QString &current)
 {
@@ -447,121 +404,9 @@ static QString Button(const QString &id, const QString &value, const QString &sc
         .arg(id, value, script, disabled ? QStringLiteral(" disabled") : QString());
 }
 
-void tst_frm_popup::searchSteps_data()
-{
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<QString>("title"); // what the page saw; "" when the window closed
-    QTest::addColumn<QString>("after"); // search state afterwards
-    QTest::newRow("search typed and pressed") << "tikla" << 0 << "bul:778899"
-                                              << "ariyor";
-    QTest::newRow("tikla2 alike") << "tikla2" << 0 << "bul:778899"
-                                  << "ariyor";
-    QTest::newRow("several found: search again") << "ariyor" << 2 << "bul:"
-                                                 << "ariyor";
-    QTest::newRow("one found: record opened") << "ariyor" << 1 << "goster:"
-                                              << "ariyor";
-    QTest::newRow("none found") << "ariyor" << 0 << ""
-                                << "";
-    QTest::newRow("no search under way") << "" << 1 << "bos"
-                                         << "";
-}
 
-void tst_frm_popup::searchSteps()
-{
-    QFETCH(QString, state);
-    QFETCH(int, rows);
-    QFETCH(QString, title);
-    QFETCH(QString, after);
-    frm_popup *w = open(1);
-    w->yibf.onChange({});
-    w->yibf.setText("778899");
-    w->arama_asamasi = state;
-    QString body;
-    for (int i = 0; i < rows; ++i)
-        body += "<tr><td>778899</td><td>Ankara</td></tr>";
-    const QString gif = PortalAppUrl("/yds/common/images/goster.gif");
-    loadPage("<html><head><title>bos</title></head><body><div id='menu'></div>"
-             "<form id='oyds_form' name='oyds_form'>"
-             "<input type='text' id='oyds_form:dosya_no' name='oyds_form:dosya_no'>"
-             "<input type='hidden' id='oyds_form:_link_hidden_' value='x'>" +
-             Button("oyds_form:bul", "Bul",
-                    "'bul:'+document.getElementById('oyds_form:dosya_no').value") +
-             "<table id='oyds_form:dataTable'><tbody id='oyds_form:dataTable:tbody_element'>" +
-             body +
-             "</tbody></table><a href='#' onclick=\"document.title='goster:'+"
-             "document.getElementById('oyds_form:_link_hidden_').value; return false;\">"
-             "<img alt='Göster' src='" +
-             gif + "'></a></form><p>Ekran Kodu : YHHYL</p></body></html>");
-    if (title.isEmpty()) {
-        QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
-        QCOMPARE(m_main->subItem(1, 9), SubmitText::SearchEmpty("778899"));
-        QVERIFY(m_main->log.contains("note 1 " + SubmitText::SearchEmpty("778899")));
-        return;
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), title, 15000);
-    QCOMPARE(w->arama_asamasi, after);
-    QCOMPARE(w->stepDone("f4"), title.startsWith("goster"));
-    QVERIFY(frm_popup::exists());
-}
 
-void tst_frm_popup::inspectionList_data()
-{
-    QTest::addColumn<QString>("previous"); // the page before the list
-    QTest::addColumn<bool>("check3");
-    QTest::addColumn<QDate>("last");     // the site's last inspection
-    QTest::addColumn<QString>("status"); // "" when the send goes on
-    QTest::addColumn<QString>("title");
-    // Today is 7.3.2026.
-    QTest::newRow("six days old, Check3")
-        << "YHHYR" << true << QDate(2026, 3, 1) << SubmitText::SevenDay() << "";
-    QTest::newRow("six days old, no Check3") << "YHHYR" << false << QDate(2026, 3, 1) << ""
-                                             << "yeni";
-    QTest::newRow("seven days old, Check3") << "YHHYR" << true << QDate(2026, 2, 28) << ""
-                                            << "yeni";
-    QTest::newRow("after a null confirmation, Check3")
-        << "null" << true << QDate(2026, 3, 7) << SubmitText::SevenDay() << "";
-    QTest::newRow("after a null confirmation, no Check3")
-        << "null" << false << QDate(2026, 3, 7) << ""
-        << "bos";
-}
 
-void tst_frm_popup::inspectionList()
-{
-    QFETCH(QString, previous);
-    QFETCH(bool, check3);
-    QFETCH(QDate, last);
-    QFETCH(QString, status);
-    QFETCH(QString, title);
-    if (check3)
-        m_main->checks.insert(3);
-    frm_popup *w = open(1);
-    w->ada_web.setText("112");
-    // On the empty page before any load the site check finds no number and presses nothing.
-    setCodes(w, previous);
-    loadPage("<html><head><title>bos</title></head><body><form>" +
-             Button("ekle", "Yeni Denetim Bilgisi", "'yeni'") +
-             "<table id='oyds_form:dataTable'><thead><tr><th>Tarih</th><th>Oran</th></tr>"
-             "</thead><tbody id='oyds_form:dataTable:tbody_element'><tr><td>" +
-             last.toString("dd.MM.yyyy") +
-             "</td><td>45,5</td></tr></tbody></table></form><p>Ekran Kodu : DYDYL</p></body>"
-             "</html>");
-    if (!status.isEmpty()) {
-        QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
-        QCOMPARE(m_main->subItem(1, 9), status);
-        QCOMPARE(m_main->at(1)->icon, 1);
-        QVERIFY(m_main->log.contains("tam_zaman=3"));
-        const auto rows = db::Select(ConnectionString("y3436"),
-                                     "select bak_durum, bakanlik_aciklama from yedek5");
-        QCOMPARE(db::Text(rows->first(), "bak_durum"), QString("2"));
-        QCOMPARE(db::Text(rows->first(), "bakanlik_aciklama"), status);
-        return;
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), title, 15000);
-    QVERIFY(frm_popup::exists());
-    QCOMPARE(w->stepDone("f5"), previous == "YHHYR");
-    QCOMPARE(w->onceki_oran, previous == "YHHYR" ? double(45.5f) : 0.0);
-}
 
 void tst_frm_popup::newInspectionForm_data()
 {
@@ -693,32 +538,7 @@ void tst_frm_popup::confirmation()
     QVERIFY(!w->Timer4->isActive());
 }
 
-void tst_frm_popup::cancelOnTheConfirmationFrame()
-{
-    frm_popup *w = open(2);
-    setCodes(w, "DYDYI");
-    loadPage("<html><head><title>Yeni Denetim Bilgisi Kaydetme Kararı</title></head><body>"
-             "<form id='oyds_form'>" +
-             Button("vazgec", "Vazgeç", "'vazgecildi'") +
-             "</form><p>Ekran Kodu : </p></body>"
-             "</html>");
-    QTRY_VERIFY_WITH_TIMEOUT(w->Frame7->isVisibleTo(w), 15000);
-    w->Command6->click();
-    QVERIFY(!frm_popup::exists());
-    QCOMPARE(m_main->subItem(2, 9), SubmitText::ConfirmationCancelled());
-    QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
-}
 
-void tst_frm_popup::handOverToTheMainPage()
-{
-    frm_popup *w = open(1);
-    QSignalSpy loads(w->page1(), &PortalPage::documentComplete);
-    w->page2()->setHtml("<html><body>top</body></html>",
-                        QUrl(PortalAppUrl("/yds/rol/common/top.jsf")));
-    QVERIFY(loads.wait(15000));
-    QCOMPARE(loads.first().first().toUrl().toString(), PortalAppUrl("/yds/rol/ydk/main.jsf"));
-    QVERIFY(!w->WebBrowser2->isVisibleTo(w));
-}
 
 void tst_frm_popup::missingCopyEndsTheSend()
 {
@@ -731,108 +551,9 @@ void tst_frm_popup::missingCopyEndsTheSend()
     QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
 }
 
-void tst_frm_popup::menuActions()
-{
-    frm_popup *w = open(1);
-    // The menu form's submission writes the action it carries into the title.
-    loadPage("<html><head><title>bos</title></head><body><div id='menu1'>Ana Sayfa</div>"
-             "<form action=\"javascript:document.title=document.getElementById('jscook_action')"
-             ".value;void(0)\"><input type='hidden' id='jscook_action' value=''></form>"
-             "<p>Ekran Kodu : MAIN_Y</p></body></html>");
-    // The main page with no search under way starts the row, whose number asks for the main
-    // page again.
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]MAIN_L"), 15000);
-    QVERIFY(w->stepDone("f1"));
-    QVERIFY(w->stepDone("f3"));
-    QCOMPARE(w->arama_asamasi, QString("yibf_degisti"));
-    w->Command8->click();
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]#{islemMesajBean.hazirlaLSMOI}"),
-                              15000);
-    QVERIFY(frm_popup::exists());
-}
 
 // The portal played by the test: each time the program has acted on a page (its marker in the
 // title), the next page of a successful submission is loaded.
-void tst_frm_popup::wholeSubmissionPageByPage()
-{
-    QVERIFY(db::Exec(ConnectionString("y3436"),
-                     "update yedek5 set sev1=20, sev2=25, gonderen='Hasan Demir', alan1='a.jpg' "
-                     "where sayı=41"));
-    QVERIFY(db::Exec(ConnectionString("y3436"),
-                     "insert into inşaat (sayi, ada, yedek1) values (1, '112', 778899)"));
-    m_main->checks = {3, 4, 7};
-    frm_popup *w = open(1);
-    const QString menu =
-        "<div id='menu1'>Ana Sayfa</div><form id='oyds_form' action=\"javascript:document.title="
-        "document.getElementById('jscook_action').value;void(0)\"><input type='hidden' "
-        "id='jscook_action' value=''>";
-    const auto page = [&](const QString &title, const QString &form, const QString &code) {
-        loadPage("<html><head><title>" + title + "</title></head><body>" + menu + form +
-                 "</form><p>Ekran Kodu : " + code + "</p></body></html>");
-    };
-    const auto list = [](const QString &date) {
-        return "<table id='oyds_form:dataTable'><thead><tr><th>Tarih</th><th>Oran</th></tr>"
-               "</thead><tbody id='oyds_form:dataTable:tbody_element'><tr><td>" +
-               date + "</td><td>40</td></tr></tbody></table>";
-    };
-    const QString search = "<input type='text' id='oyds_form:dosya_no'>"
-                           "<input type='hidden' id='oyds_form:_link_hidden_' value='x'>" +
-                           Button("oyds_form:bul", "Bul",
-                                  "'bul:'+document.getElementById('oyds_form:dosya_no').value");
-
-    page("Ana Sayfa", "", "MAIN_Y");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]MAIN_L"), 15000);
-    page("Ana Sayfa", "", "MAIN_Y");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("menu1:A]#{yibfBean.hazirlaYHHYL}"), 15000);
-    page("YİBF Arama", search, "YHHYL");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("bul:778899"), 15000);
-    page("YİBF Arama",
-         search +
-             "<table><tbody id='oyds_form:dataTable:tbody_element'><tr><td>778899</td></tr>"
-             "</tbody></table><a href='#' onclick=\"document.title='goster'; return false;\">"
-             "<img alt='Göster' src='" +
-             PortalAppUrl("/yds/common/images/goster.gif") + "'></a>",
-         "YHHYL");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("goster"), 15000);
-    QCOMPARE(w->eski_ekrankodu.text(), QString("MAIN_Y"));
-    page("YİBF",
-         "<span id='oyds_form:id'>778 899 / Ankara</span>" +
-             Button("db", "Denetim Bilgileri", "'denetim'"),
-         "YHHYR");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("denetim"), 15000);
-    QCOMPARE(w->ada_web.text(), QString("112"));
-    page("Denetim Bilgileri", Button("yeni", "Yeni Denetim Bilgisi", "'yeni'") + list("10.01.2026"),
-         "DYDYL");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("yeni"), 15000);
-    QCOMPARE(w->onceki_oran, 40.0);
-    page("Yeni Denetim Bilgisi",
-         "<input id='oyds_form:seviye_subasman'><input id='oyds_form:seviye_tasiyici'>"
-         "<input id='oyds_form:Tespiti_Yapan'><input type='file' id='oyds_form:dokuman'>" +
-             Button("oyds_form:_idJsp38", "Devam",
-                    "'devam:'+document.getElementById('oyds_form:dokuman').files.length"),
-         "DYDYI");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("devam:1"), 15000);
-    page(ConfirmationTitle(),
-         "<input type='checkbox' id='oyds_form:cbx' onclick=\"document.getElementById('kaydet')"
-         ".disabled = !this.checked\">" +
-             Button("kaydet", "Denetim Bilgisini Kaydet", "'kaydedildi'", true),
-         "");
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(w), QString("kaydedildi"), 15000);
-    QVERIFY(w->Timer3->isActive());
-    page("Denetim Bilgileri", list("07.03.2026"), "DYDYL");
-    QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists(), 15000);
-
-    QCOMPARE(m_main->subItem(1, 9), SubmitText::Sent());
-    QCOMPARE(m_main->at(1)->icon, 1);
-    QVERIFY(m_main->log.contains("tam_zaman=20"));
-    QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
-    QVERIFY(m_tp->messages->shown.isEmpty());
-    const auto rows =
-        db::Select(ConnectionString("y3436"), "select bak_durum, bak_tarih from yedek5");
-    QCOMPARE(db::Text(rows->first(), "bak_durum"), QString("2"));
-    QCOMPARE(db::Text(rows->first(), "bak_tarih"), QString("2026-03-07"));
-    QVERIFY(QDir(tempFolder()).entryList(QDir::Files).isEmpty());
-}
 
 void tst_frm_popup::loadProgress()
 {
