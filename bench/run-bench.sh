@@ -12,3 +12,6 @@ echo "== pending list: fill of 10,000 records and one photograph's checks"
 
 echo "== submission window: reading and deciding a portal page vs loading it"
 QTWEBENGINE_DISABLE_SANDBOX=1 "$BUILD/bench/bench_pagereading" "${PAGEREAD_COUNT:-20}" "${PAGEREAD_ROWS:-60}"
+
+echo "== one whole submission against the simulator, averaged over a queue"
+QTWEBENGINE_DISABLE_SANDBOX=1 "$BUILD/bench/bench_submission" "${SUBMISSION_COUNT:-20}"
