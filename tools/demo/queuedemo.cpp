@@ -113,6 +113,8 @@ void AddQueueDemoData(const QString &y3436Connection, const QString &ortakNative
         "insert into yedek5 (sayı, ada, tarih, alan1, alan2, aciklama, toplam, sev1, sev2, sev3, "
         "sev4, gonderen, gonderentc, bak_durum, bak_tarih) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     const QVariant null(QMetaType::fromType<QString>());
+    // The four levels add up to the record's total, as the portal expects; later records have
+    // higher totals, so the queue passes the portal's "not below the last inspection" check.
     for (int i = 0; i < cases.size(); ++i) {
         const Case &c = cases[i];
         const int sayi = 501 + i;
@@ -120,8 +122,9 @@ void AddQueueDemoData(const QString &y3436Connection, const QString &ortakNative
         db::Exec(y3436Connection, recordSql,
                  {sayi, c.ada, today.addDays(i - 20).toString(Qt::ISODate), c.alan1,
                   c.alan2.isEmpty() ? null : QVariant(c.alan2),
-                  QStringLiteral("Demo kaydı %1").arg(sayi), c.toplam, 10, c.toplam / 2,
-                  c.toplam / 4, 100 - c.toplam, c.gonderen.isEmpty() ? null : QVariant(c.gonderen),
+                  QStringLiteral("Demo kaydı %1").arg(sayi), c.toplam, 10, (c.toplam - 10) / 2,
+                  c.toplam - 10 - (c.toplam - 10) / 2, 0,
+                  c.gonderen.isEmpty() ? null : QVariant(c.gonderen),
                   QStringLiteral("12345678950"), sent ? QStringLiteral("2") : QStringLiteral("1"),
                   sent ? QVariant(today.addDays(-1).toString(Qt::ISODate)) : null});
     }
