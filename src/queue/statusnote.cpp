@@ -2,43 +2,12 @@
 
 #include "queue/frm_giris.h"
 #include "queue/queuerules.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-
-#include <QStringList>
 
 std::optional<RecordEdit> LookupRecord(const QString &rowKey)
 {
     // A key that is not a number names no record (the old statement would have failed).
     const std::optional<qlonglong> n = queue::RecordNumber(rowKey);
-    if (!n)
-        return std::nullopt;
-    const auto rows = db::Select(ConnectionString(QStringLiteral("y3436")),
-                                 QStringLiteral("select * from yedek5 where sayı=?"), {*n});
-    if (!rows || rows->size() != 1)
-        return std::nullopt;
-    RecordEdit edit;
-    edit.number = *n;
-    edit.record = rows->first();
-    return edit;
-}
-
-bool SaveRecord(const RecordEdit &edit)
-{
-    if (edit.changes.isEmpty())
-        return true;
-    QStringList sets;
-    QVariantList binds;
-    for (auto it = edit.changes.cbegin(); it != edit.changes.cend(); ++it) {
-        sets.append(it.key() + QStringLiteral("=?"));
-        binds.append(it.value());
-    }
-    binds.append(edit.number);
-    // One statement: the record is written whole or not at all.
-    return db::Exec(ConnectionString(QStringLiteral("y3436")),
-                    QStringLiteral("update yedek5 set ") + sets.join(QLatin1Char(',')) +
-                        QStringLiteral(" where sayı=?"),
-                    binds);
+    return n ? LookupYedek5(*n) : std::nullopt;
 }
 
 QString OperatorName()
@@ -48,8 +17,7 @@ QString OperatorName()
 
 void StampRecord(RecordEdit &edit, int code)
 {
-    edit.setValue(QStringLiteral("kullanici"), OperatorName().left(20));
-    edit.setValue(QStringLiteral("prog_ID"), 2000 + code);
+    StampRecord(edit, code, OperatorName());
 }
 
 bool WriteStatusNoteFor(const QString &rowKey, const QString &status)

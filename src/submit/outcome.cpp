@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "startup/connection.h"
 #include "startup/database.h"
+#include "startup/recordedit.h"
 #include "startup/runsql.h"
 #include "submit/statustexts.h"
 
@@ -21,13 +22,19 @@ QString RecordNumberFromKey(const QString &rowKey)
     return rowKey.mid(1, 100);
 }
 
+namespace {
+std::optional<RecordEdit> lookup(const QString &recordNumber)
+{
+    bool ok = false;
+    const qlonglong n = recordNumber.toLongLong(&ok);
+    return ok ? LookupYedek5(n) : std::nullopt;
+}
+} // namespace
+
 std::optional<QSqlRecord> LookupRecordByNumber(const QString &recordNumber)
 {
-    const auto rows =
-        db::Select(y3436(), QStringLiteral("select * from yedek5 where sayı=?"), {recordNumber});
-    if (!rows || rows->size() != 1)
-        return std::nullopt;
-    return rows->first();
+    const auto edit = lookup(recordNumber);
+    return edit ? std::optional<QSqlRecord>(edit->record) : std::nullopt;
 }
 
 std::optional<InspectionRecord> LookupInspectionRecord(const QString &recordNumber)
@@ -49,46 +56,36 @@ std::optional<InspectionRecord> LookupInspectionRecord(const QString &recordNumb
     return r;
 }
 
-QString StampOperator(const QString &operatorName)
-{
-    return operatorName.left(20);
-}
-
 bool WriteOutcome(const QString &recordNumber, Outcome outcome, const QString &operatorName)
 {
-    const auto rec = LookupRecordByNumber(recordNumber);
-    if (!rec)
+    std::optional<RecordEdit> edit = lookup(recordNumber);
+    if (!edit)
         return false;
     const QDate today = platform::Platform::clock().today();
-    const QVariant stampUser = StampOperator(operatorName);
-    const QVariant stampCode = 2000 + kStampOutcome;
-    const QVariant number = rec->value(QStringLiteral("sayı"));
     switch (outcome) {
     case Outcome::Sent: {
         // The status text itself went in with the status note just before.
-        const QString mobile = db::Text(*rec, QStringLiteral("LocalImalatId"));
+        const QString mobile = db::Text(edit->record, QStringLiteral("LocalImalatId"));
         if (!mobile.isEmpty())
             RunSqlChecked(QStringLiteral("update detay set MobilKullaniciId=Null where ID_=?"),
                           QStringLiteral("y3436"), false, false, {mobile});
-        return db::Exec(y3436(),
-                        QStringLiteral("update yedek5 set bak_durum=?, bak_tarih=?, kullanici=?, "
-                                       "prog_ID=? where sayı=?"),
-                        {QStringLiteral("2"), today, stampUser, stampCode, number});
+        edit->setValue(QStringLiteral("bak_durum"), QStringLiteral("2"));
+        edit->setValue(QStringLiteral("bak_tarih"), today);
+        break;
     }
     case Outcome::NotSent:
-        return db::Exec(y3436(),
-                        QStringLiteral("update yedek5 set bak_durum=?, bak_tarih=?, "
-                                       "bakanlik_aciklama=?, kullanici=?, prog_ID=? where sayı=?"),
-                        {QStringLiteral("1"), QVariant(QMetaType::fromType<QDate>()),
-                         SubmitText::NotSent(), stampUser, stampCode, number});
+        edit->setValue(QStringLiteral("bak_durum"), QStringLiteral("1"));
+        edit->setValue(QStringLiteral("bak_tarih"), QVariant(QMetaType::fromType<QDate>()));
+        edit->setValue(QStringLiteral("bakanlik_aciklama"), SubmitText::NotSent());
+        break;
     case Outcome::SevenDay:
-        return db::Exec(
-            y3436(),
-            QStringLiteral("update yedek5 set bak_durum=?, bak_tarih=?, "
-                           "bakanlik_aciklama=?, kullanici=?, prog_ID=? where sayı=?"),
-            {QStringLiteral("2"), today, SubmitText::SevenDay(), stampUser, stampCode, number});
+        edit->setValue(QStringLiteral("bak_durum"), QStringLiteral("2"));
+        edit->setValue(QStringLiteral("bak_tarih"), today);
+        edit->setValue(QStringLiteral("bakanlik_aciklama"), SubmitText::SevenDay());
+        break;
     }
-    return false;
+    StampRecord(*edit, kStampOutcome, operatorName);
+    return SaveRecord(*edit);
 }
 
 QString LookupSiteAda(const QString &yibfNumber)

@@ -18,11 +18,8 @@ std::optional<QSqlRecord> LookupRecordByNumber(const QString &recordNumber);
 // The same record as the new inspection form reads it.
 std::optional<InspectionRecord> LookupInspectionRecord(const QString &recordNumber);
 
-// The change stamp of an outcome: kullanici = the operator's first 20 characters,
-// prog_ID = 2000 + code.
-inline constexpr int kStampStatusNote = 2;
+// The change code of an outcome (prog_ID 2003, StampRecord in startup/recordedit.h).
 inline constexpr int kStampOutcome = 3;
-QString StampOperator(const QString &operatorName);
 
 enum class Outcome {
     Sent,     // "2", today, the mobile detail released
