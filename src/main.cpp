@@ -1,5 +1,6 @@
 #include "login/frm_ilk_giris.h"
 #include "platform/messages.h"
+#include "platform/process.h"
 #include "startup/startup.h"
 #include "submit/submission.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    platform::prepareBrowserEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TarvekFOTO"));
     platform::installTranslations();

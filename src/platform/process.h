@@ -27,4 +27,8 @@ struct ProcessEnded : std::runtime_error
 
 [[noreturn]] void endProcess(int code = 0);
 
+// Before the application object: the embedded browser engine refuses to start as the system
+// administrator unless its sandbox is off, so a program started as root switches it off.
+void prepareBrowserEngine();
+
 } // namespace platform
