@@ -6,8 +6,14 @@
 #include "portal/portalpage.h"
 #include "simulator.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImage>
+
+#include <httplib.h>
+
 #include <QtTest>
+#include <thread>
 
 using platform::testing::TestPlatform;
 using ydssim::testing::Simulator;
@@ -46,12 +52,13 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void acceptedLoginHandsOver();
-    void refusedLoginShowsThePortalMessageAndAskesAgain();
+    void refusedLoginShowsThePortalMessageAndAsksAgain();
     void outageFrontPage();
     void ordinaryFrontPageLeadsToTheLogin();
     void loginPageNeverLeavesForTheFrontPage();
     void addressWithSessionParameterIsNotTheLoginPage();
     void visibleSubmissionWindowMakesTheLoginPageDoNothing();
+    void everyCodeImageGetsItsDialog();
 
 private:
     std::unique_ptr<Simulator> m_sim;
@@ -108,7 +115,7 @@ void tst_portallogin::acceptedLoginHandsOver()
     QCOMPARE(m_tp->messages->texts(), QStringList());
 }
 
-void tst_portallogin::refusedLoginShowsThePortalMessageAndAskesAgain()
+void tst_portallogin::refusedLoginShowsThePortalMessageAndAsksAgain()
 {
     m_login->openLoginPage();
     QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
@@ -177,6 +184,48 @@ void tst_portallogin::visibleSubmissionWindowMakesTheLoginPageDoNothing()
     QTest::qWait(200);
     QVERIFY(m_dialogs.isEmpty());
     QVERIFY(m_tp->messages->shown.isEmpty());
+}
+
+void tst_portallogin::everyCodeImageGetsItsDialog()
+{
+    // A login page of our own with two security-code images: one dialog for each, in turn.
+    httplib::Server server;
+    int images = 0;
+    QByteArray png;
+    {
+        QImage picture(120, 40, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+    }
+    const int port = server.bind_to_any_port("127.0.0.1");
+    const std::string base = "http://127.0.0.1:" + std::to_string(port);
+    server.Get("/yds/rol/ziyaretci/LA_G_Z_K.jsf",
+               [&](const httplib::Request &, httplib::Response &res) {
+                   res.set_content("<html><body><form></form><form><img src='" + base +
+                                       "/yds/jcaptcha'><img src='" + base +
+                                       "/yds/jcaptcha'></form></body></html>",
+                                   "text/html");
+               });
+    server.Get("/yds/jcaptcha", [&](const httplib::Request &, httplib::Response &res) {
+        ++images;
+        res.set_content(png.toStdString(), "image/png");
+    });
+    std::thread serving([&] { server.listen_after_bind(); });
+    auto d = m_sim->deployment();
+    d.portalAppHost = QString::fromStdString(base);
+    platform::Deployment::setCurrent(d);
+    m_login->openLoginPage();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
+    m_dialogs[0]->close();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 2, 15000);
+    m_dialogs[1]->close();
+    QTest::qWait(200);
+    QCOMPARE(m_dialogs.size(), 2);
+    QVERIFY(images >= 3); // the page's own image, then a code fetched for each dialog
+    server.stop();
+    serving.join();
 }
 
 QTEST_MAIN(tst_portallogin)
