@@ -3,6 +3,8 @@
 set -euo pipefail
 BUILD=${1:-build}
 export QT_QPA_PLATFORM=offscreen
+# Only the benchmarks' own lines: the engine's start-up report and offscreen notices go.
+export QT_LOGGING_RULES="qt.webenginecontext.info=false;qt.qpa.*=false"
 
 echo "== photo preparation vs ImageMagick"
 "$BUILD/bench/bench_photoprep" "${PHOTOPREP_COUNT:-8}"
