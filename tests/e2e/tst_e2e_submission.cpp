@@ -4,6 +4,7 @@
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
 #include "queue/frm_giris.h"
+#include "queue/photoprep.h"
 #include "simulator.h"
 #include "startup/connection.h"
 #include "startup/database.h"
@@ -40,6 +41,7 @@ struct Record
     int number;
     double sev1, sev2, sev3, sev4;
     QString developments;
+    QString ada = kAda;
 };
 } // namespace
 
@@ -128,7 +130,7 @@ void tst_e2e_submission::cleanup()
 void tst_e2e_submission::addRecord(const Record &r)
 {
     const QString name = QStringLiteral("foto%1.jpg").arg(r.number);
-    const QString web = m_ortak + "/fotograflar/" + kSiteFolder + "/web";
+    const QString web = m_ortak + "/fotograflar/" + SiteFolderName(r.ada) + "/web";
     QDir().mkpath(web);
     QImage image(880, 660, QImage::Format_RGB32);
     image.fill(QColor(20 * r.number % 255, 120, 200));
@@ -137,13 +139,13 @@ void tst_e2e_submission::addRecord(const Record &r)
     QVERIFY(f.open(QIODevice::ReadOnly));
     m_photoHash[r.number] =
         QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
-    QVERIFY(
-        db::Exec(y3436(),
-                 "insert into yedek5 (sayı, ada, tarih, alan1, alan2, aciklama, toplam, sev1, "
-                 "sev2, sev3, sev4, gonderen, gonderentc, bak_durum) values (?, ?, ?, ?, ?, "
-                 "'', ?, ?, ?, ?, ?, 'Mehmet Öztürk', '12345678950', '1')",
-                 {r.number, kAda, m_tp->clock->today().addDays(r.number - 10), name, r.developments,
-                  r.sev1 + r.sev2 + r.sev3 + r.sev4, r.sev1, r.sev2, r.sev3, r.sev4}));
+    QVERIFY(db::Exec(y3436(),
+                     "insert into yedek5 (sayı, ada, tarih, alan1, alan2, aciklama, toplam, sev1, "
+                     "sev2, sev3, sev4, gonderen, gonderentc, bak_durum) values (?, ?, ?, ?, ?, "
+                     "'', ?, ?, ?, ?, ?, 'Mehmet Öztürk', '12345678950', '1')",
+                     {r.number, r.ada, m_tp->clock->today().addDays(r.number - 10), name,
+                      r.developments, r.sev1 + r.sev2 + r.sev3 + r.sev4, r.sev1, r.sev2, r.sev3,
+                      r.sev4}));
 }
 
 void tst_e2e_submission::queueSentUnattended()
@@ -264,6 +266,11 @@ void tst_e2e_submission::faults_data()
     row("another site's record") << "other-site" << 15 << 30 << "7"
                                  << ""
                                  << "YİBF Bulunamadı..." << 0 << "1" << 0 << "";
+    // The firm's database holds the site twice under one YİBF number; the record belongs to the
+    // other parcel than the one the portal's site leads back to.
+    row("record of another parcel") << "twin-site" << 15 << 30 << "7"
+                                    << ""
+                                    << "YİBF Bulunamadı..." << 2 << "1" << 0 << "";
     row("lower than the previous inspection")
         << "" << 90 << 30 << "7"
         << ""
@@ -324,11 +331,17 @@ void tst_e2e_submission::faults()
     QFETCH(QString, message);
 
     QVERIFY(m_sim->reset(seed(previous, daysAgo)));
-    if (!fault.isEmpty()) {
+    Record record{1, 20, 40, 10, 0, "Kaba inşaat tamamlandı"};
+    if (fault == "twin-site") {
+        record.ada = kAda + " B";
+        QVERIFY(db::Exec(y3436(),
+                         "insert into inşaat (sayi, ada, yedek1, firma) values (2, ?, ?, ?)",
+                         {record.ada, kYibf, kUser}));
+    } else if (!fault.isEmpty()) {
         const QStringList f = fault.split('=');
         QVERIFY(m_sim->setFault(f[0], f.value(1)));
     }
-    addRecord({1, 20, 40, 10, 0, "Kaba inşaat tamamlandı"});
+    addRecord(record);
     frm_giris *w = frm_giris::instance();
     w->grid_bakanlik_kullanicilar = {{kUser, "Anadolu Yapı Denetim Ltd. Şti."}};
     w->Text2.setText(kUser);
