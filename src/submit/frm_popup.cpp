@@ -34,8 +34,6 @@
 namespace {
 frm_popup *s_instance = nullptr;
 
-const QString kQueued = QStringLiteral("Gönderim Sırasında");
-
 QString SubmitTempFolder()
 {
     return platform::nativePath(Connection().WorkFolder + QStringLiteral("tarvek_temp"));
@@ -308,7 +306,7 @@ void frm_popup::StartRow()
     const int r = ine.text().toInt();
     setWindowTitle(SubmitText::Caption(r, main.rowCount()));
 
-    if (main.ticked(r) && main.subItem(r, 9) == kQueued) {
+    if (main.ticked(r) && main.subItem(r, 9) == SubmitText::Queued()) {
         main.selectRow(r);
         main.setListEnabled(true);
         step(QStringLiteral("f1"))->setText(0, StartStepText(main.subItem(r, 1)));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "queue/queuerules.h"
+
 #include <QString>
 
 // Every text the submission writes into a row's status or shows the operator. CR is "\r", as the
@@ -7,9 +9,14 @@
 namespace SubmitText {
 
 // Row status texts (sub-item 9, stored with the record).
+// The texts the main window's list knows too come from its rules.
+inline QString Queued()
+{
+    return queue::StatusQueued();
+}
 inline QString Sent()
 {
-    return QStringLiteral("Başarıyla Gönderildi...");
+    return queue::StatusSent();
 }
 inline QString NotSent()
 {
@@ -17,7 +24,7 @@ inline QString NotSent()
 }
 inline QString SevenDay()
 {
-    return QStringLiteral("7 gün içinde foto aktarıldığından gönderilmedi...");
+    return queue::StatusSevenDays();
 }
 inline QString Cancelled()
 {
