@@ -1,8 +1,8 @@
 #include "queue/frm_giris.h"
 
-#include "portal/portalprofile.h"
 #include "login/session.h"
 #include "portal/portalpage.h"
+#include "portal/portalprofile.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

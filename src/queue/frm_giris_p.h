@@ -29,8 +29,7 @@ inline QColor toColor(int colour)
 inline QIcon smallIconImage(int icon)
 {
     static const QIcon done = QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton);
-    static const QIcon problem =
-        QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    static const QIcon problem = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     return icon == 1 ? done : icon == 2 ? problem : QIcon();
 }
 

@@ -52,7 +52,6 @@ QString DetailsQuery()
         "from yedek5 inner join inşaat on inşaat.ada=yedek5.ada where yedek5.sayı=?");
 }
 
-
 bool HasJpgExtension(const QString &fileName)
 {
     return platform::asciiLower(fileName.right(4)) == QStringLiteral(".jpg");

@@ -1,12 +1,12 @@
+#include "login/session.h"
 #include "platform/deployment.h"
 #include "portal/addresses.h"
 #include "portal/portalprofile.h"
 #include "queue/frm_giris.h"
-#include "login/session.h"
 #include "queue/printlist.h"
 #include "queue/queuerules.h"
 #include "queue/statusnote.h"
-#include "queuefixture.h"
+#include "storefixture.h"
 #include "tools/demo/queuedemo.h"
 
 #include <QCheckBox>

@@ -374,8 +374,6 @@ void tst_frm_popup::pageReactions()
         QCOMPARE(m_tp->messages->shown.first().icon, platform::MsgIcon::Critical);
 }
 
-
-
 void tst_frm_popup::setCodes(frm_popup *w, const QString &current)
 {
     w->eski_ekrankodu.setText("LSMOI");
@@ -403,10 +401,6 @@ static QString Button(const QString &id, const QString &value, const QString &sc
                           "return false;\"%4>")
         .arg(id, value, script, disabled ? QStringLiteral(" disabled") : QString());
 }
-
-
-
-
 
 void tst_frm_popup::newInspectionForm_data()
 {
@@ -538,8 +532,6 @@ void tst_frm_popup::confirmation()
     QVERIFY(!w->Timer4->isActive());
 }
 
-
-
 void tst_frm_popup::missingCopyEndsTheSend()
 {
     frm_popup *w = open(1);
@@ -550,7 +542,6 @@ void tst_frm_popup::missingCopyEndsTheSend()
     QCOMPARE(m_main->at(1)->icon, 2);
     QVERIFY(!m_main->log.join('\n').contains(SubmitText::Cancelled()));
 }
-
 
 // The portal played by the test: each time the program has acted on a page (its marker in the
 // title), the next page of a successful submission is loaded.

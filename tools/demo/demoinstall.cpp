@@ -12,11 +12,11 @@
 #include "startup/scrambler.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlRecord>
-#include <QFile>
 
 namespace {
 
@@ -101,22 +101,26 @@ bool BuildDemoInstall(const DemoInstall &install, QString *error)
     AddQueueDemoData(y3436, paths.nativePath(DemoInstall::sharedFolder()), DemoMinistryUser());
     // The portal simulator's seed: the institution's portal account and every site of the
     // firm's database, so the demo portal finds what the program searches for.
-    const auto sites = db::Select(y3436, QStringLiteral("select yedek1, ada, arsasahibi from inşaat"));
+    const auto sites =
+        db::Select(y3436, QStringLiteral("select yedek1, ada, arsasahibi from inşaat"));
     QJsonArray siteList;
     for (const QSqlRecord &r : sites.value_or(db::Rows())) {
         QJsonArray inspections;
-        inspections.append(QJsonObject{{QStringLiteral("daysAgo"), 60},
-                                       {QStringLiteral("levels"), QJsonArray{10, 10, 0, 0}},
-                                       {QStringLiteral("inspector"), QStringLiteral("Hasan Demir")}});
-        inspections.append(QJsonObject{{QStringLiteral("daysAgo"), 30},
-                                       {QStringLiteral("levels"), QJsonArray{10, 15, 5, 0}},
-                                       {QStringLiteral("inspector"), QStringLiteral("Hasan Demir")}});
-        siteList.append(QJsonObject{{QStringLiteral("yibf"), db::Text(r, QStringLiteral("yedek1"))},
-                                    {QStringLiteral("institution"), DemoMinistryUser()},
-                                    {QStringLiteral("ada"), db::Text(r, QStringLiteral("ada"))},
-                                    {QStringLiteral("owner"), db::Text(r, QStringLiteral("arsasahibi"))},
-                                    {QStringLiteral("province"), QStringLiteral("Ankara")},
-                                    {QStringLiteral("inspections"), inspections}});
+        inspections.append(
+            QJsonObject{{QStringLiteral("daysAgo"), 60},
+                        {QStringLiteral("levels"), QJsonArray{10, 10, 0, 0}},
+                        {QStringLiteral("inspector"), QStringLiteral("Hasan Demir")}});
+        inspections.append(
+            QJsonObject{{QStringLiteral("daysAgo"), 30},
+                        {QStringLiteral("levels"), QJsonArray{10, 15, 5, 0}},
+                        {QStringLiteral("inspector"), QStringLiteral("Hasan Demir")}});
+        siteList.append(
+            QJsonObject{{QStringLiteral("yibf"), db::Text(r, QStringLiteral("yedek1"))},
+                        {QStringLiteral("institution"), DemoMinistryUser()},
+                        {QStringLiteral("ada"), db::Text(r, QStringLiteral("ada"))},
+                        {QStringLiteral("owner"), db::Text(r, QStringLiteral("arsasahibi"))},
+                        {QStringLiteral("province"), QStringLiteral("Ankara")},
+                        {QStringLiteral("inspections"), inspections}});
     }
     const QJsonObject seed{
         {QStringLiteral("institutions"),

@@ -124,8 +124,8 @@ void AddQueueDemoData(const QString &y3436Connection, const QString &ortakNative
                   c.alan2.isEmpty() ? null : QVariant(c.alan2),
                   QStringLiteral("Demo kaydı %1").arg(sayi), c.toplam, 10, (c.toplam - 10) / 2,
                   c.toplam - 10 - (c.toplam - 10) / 2, 0,
-                  c.gonderen.isEmpty() ? null : QVariant(c.gonderen),
-                  QStringLiteral("12345678950"), sent ? QStringLiteral("2") : QStringLiteral("1"),
+                  c.gonderen.isEmpty() ? null : QVariant(c.gonderen), QStringLiteral("12345678950"),
+                  sent ? QStringLiteral("2") : QStringLiteral("1"),
                   sent ? QVariant(today.addDays(-1).toString(Qt::ISODate)) : null});
     }
 
