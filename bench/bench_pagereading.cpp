@@ -2,10 +2,10 @@
 // the load of an inspection list page (the baseline), the one-script read of the completed page
 // into a snapshot, and the decisions taken from the snapshot (page code, dispatch, date test,
 // previous percentage, button search).
+#include "core/pagerules.h"
+#include "core/pagesnapshot.h"
 #include "platform/testing/testplatform.h"
-#include "portal/pagesnapshot.h"
 #include "portal/portalpage.h"
-#include "submit/pagerules.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // Photo preparation throughput: the program preparing camera-sized photographs through the
 // stamping tool (instruction file, tool start, decode, caption, fit, encode, write), against
 // ImageMagick's convert doing the same caption, fit and JPEG encode on the same photographs.
+#include "core/photoprep.h"
 #include "demophotos.h"
-#include "queue/photoprep.h"
 #include "stamptool.h"
 
 #include "platform/testing/testplatform.h"

@@ -1,13 +1,13 @@
 // The pending list and the eligibility checks against their floors: the list fill of 10,000
 // pending records with prepared photos against the bare query plus the file-existence checks,
 // and one photograph's checks against reading its JPEG header (and against a full decode).
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/queuerules.h"
+#include "core/schema.h"
 #include "platform/paths.h"
 #include "platform/testing/testplatform.h"
 #include "queue/frm_giris.h"
-#include "queue/queuerules.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-#include "startup/schema.h"
 
 #include <QApplication>
 #include <QDir>

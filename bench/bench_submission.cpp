@@ -1,14 +1,14 @@
 // One whole submission against the portal simulator, averaged over a queue: the program's time
 // per record (from the submission window's opening to its closing, so the countdown between
 // records is left out) against the same pages walked as plain HTTP requests in the same run.
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/schema.h"
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
 #include "queue/frm_giris.h"
 #include "simulator.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-#include "startup/schema.h"
 #include "submit/frm_popup.h"
 #include "submit/submission.h"
 #include "walk.h"

@@ -1,8 +1,7 @@
+#include "core/startup.h"
 #include "login/frm_ilk_giris.h"
-#include "platform/messages.h"
+#include "platform/gui/qtmessages.h"
 #include "platform/process.h"
-#include "startup/startup.h"
-#include "submit/submission.h"
 
 #include <QApplication>
 
@@ -12,8 +11,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TarvekFOTO"));
     platform::installTranslations();
-
-    InstallSubmission();
+    platform::installMessageBoxes();
 
     QStringList args = QApplication::arguments();
     args.removeFirst();

@@ -5,7 +5,7 @@
 # When the server cannot be started the lane says so in one line and is skipped, not failed.
 set -uo pipefail
 BUILD=$1
-LANE_TESTS=(tests/startup/tst_dblane)
+LANE_TESTS=(tests/core/tst_dblane)
 
 skip() { echo "ODBC lane skipped: $*"; exit 0; }
 
@@ -23,7 +23,7 @@ if [ "$(id -u)" -eq 0 ]; then
     RUNAS=(runuser -u postgres --)
 fi
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' 2>/dev/null || echo 55432)
-PASSWORD=$("$BUILD/tests/startup/tst_dblane" --print-sql-password 2>/dev/null | tail -n 1)
+PASSWORD=$("$BUILD/tests/core/tst_dblane" --print-sql-password 2>/dev/null | tail -n 1)
 
 stop() {
     "${RUNAS[@]}" "$PGBIN/pg_ctl" -D "$WORK/data" -m immediate stop >/dev/null 2>&1 || true

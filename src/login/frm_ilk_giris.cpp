@@ -1,16 +1,16 @@
 #include "login/frm_ilk_giris.h"
 
-#include "hostutil/hostutil.h"
-#include "login/loginrules.h"
-#include "login/session.h"
-#include "login/updatecheck.h"
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/hostutil.h"
+#include "core/loginrules.h"
+#include "core/runsql.h"
+#include "core/scrambler.h"
+#include "core/updatecheck.h"
+#include "core/workstation.h"
 #include "platform/fileversion.h"
 #include "platform/platform.h"
 #include "queue/frm_giris.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-#include "startup/runsql.h"
-#include "startup/scrambler.h"
 
 #include <QCheckBox>
 #include <QComboBox>

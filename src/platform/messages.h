@@ -17,16 +17,14 @@ public:
     virtual bool ask(const QString &text, MsgIcon icon, const QString &title) = 0;
 };
 
-// The real boxes: QMessageBox, with Qt's Turkish translation loaded by installTranslations().
-class QtMessageService : public MessageService
+// Without windows (tools, a program not yet showing any): the text goes to the error stream and
+// every question is answered No, so nothing irreversible happens unasked.
+class ConsoleMessageService : public MessageService
 {
 public:
     void show(const QString &text, MsgIcon icon, const QString &title) override;
     bool ask(const QString &text, MsgIcon icon, const QString &title) override;
 };
-
-// Loads Qt's own Turkish texts so standard buttons read "Tamam", "Evet", "Hayır".
-void installTranslations();
 
 // Shorthands through the installed service.
 void msgBox(const QString &text, MsgIcon icon = MsgIcon::None, const QString &title = {});

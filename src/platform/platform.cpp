@@ -13,7 +13,7 @@ Services &current()
 Services Platform::real()
 {
     Services s;
-    s.messages = std::make_shared<QtMessageService>();
+    s.messages = std::make_shared<ConsoleMessageService>();
     s.process = std::make_shared<RealProcessService>();
     s.settings = std::make_shared<NativeSettingsService>(NativeSettingsService::defaultRoot());
     s.launcher = std::make_shared<QtLaunchService>();

@@ -1,6 +1,6 @@
 #include "portal/frm_guvenlik.h"
 
-#include "portal/textchangecase.h"
+#include "core/textchangecase.h"
 
 #include <QPixmap>
 #include <QVBoxLayout>

@@ -50,9 +50,13 @@ void RunPageScript(QWebEnginePage *page, const QString &script, ScriptDone done,
     });
 }
 
-QString JsString(const QString &text)
+void TakeSnapshot(QWebEnginePage *page, const QStringList &innerHtmlIds,
+                  std::function<void(const PageSnapshot &)> done, int timeoutMs)
 {
-    const QByteArray json =
-        QJsonDocument::fromVariant(QVariantList{text}).toJson(QJsonDocument::Compact); // ["..."]
-    return QString::fromUtf8(json.mid(1, json.size() - 2));
+    RunPageScript(
+        page, SnapshotScript(innerHtmlIds),
+        [done = std::move(done)](bool answered, const QVariant &v) {
+            done(answered ? ParseSnapshot(v.toString()) : PageSnapshot());
+        },
+        timeoutMs);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/pagesnapshot.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -13,5 +15,6 @@ using ScriptDone = std::function<void(bool answered, const QVariant &value)>;
 void RunPageScript(QWebEnginePage *page, const QString &script, ScriptDone done,
                    int timeoutMs = 10000);
 
-// A string as a JavaScript literal.
-QString JsString(const QString &text);
+// Reads the page; done always runs (with an invalid snapshot when the page did not answer).
+void TakeSnapshot(QWebEnginePage *page, const QStringList &innerHtmlIds,
+                  std::function<void(const PageSnapshot &)> done, int timeoutMs = 10000);

@@ -1,14 +1,16 @@
 #include "portal/portallogin.h"
 
-#include "hostutil/hostutil.h"
+#include "core/addresses.h"
+#include "core/hostutil.h"
+#include "core/pagesnapshot.h"
+#include "core/portalcontract.h"
+#include "core/portalmessages.h"
+#include "hostutil/urlcache.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
-#include "portal/addresses.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/pageactions.h"
 #include "portal/pagescript.h"
-#include "portal/pagesnapshot.h"
-#include "portal/portalmessages.h"
 #include "portal/portalpage.h"
 
 #include <QDir>
@@ -40,7 +42,7 @@ QString PortalLogin::codeImageFile() const
 bool PortalLogin::beforeNavigate(const QUrl &target)
 {
     // The login page is never left for the front page.
-    return !(IsLoginPage(m_page->url().toString()) && target.toString() == FrontPageUrl());
+    return !RefuseNavigation(m_page->url().toString(), target.toString());
 }
 
 void PortalLogin::fail(const QString &title, int number, const QString &description)
@@ -185,12 +187,10 @@ void PortalLogin::confirm()
         return; // elsewhere: the dialog stays open
     const QString code = m_dialog->Text1->text();
     // Second form of the document: code, user name, password; then the login input.
-    PageActions::SetValue(m_page, QStringLiteral("oyds_form:Güvenlik"), code, {}, 1);
-    PageActions::SetValue(m_page, QStringLiteral("oyds_form:Kullanıcı"), m_link->portalUser(), {},
-                          1);
-    PageActions::SetValue(m_page, QStringLiteral("oyds_form:Şifre"), m_link->portalPassword(), {},
-                          1);
-    PageActions::Click(m_page, QStringLiteral("oyds_form:loginButton"));
+    PageActions::SetValue(m_page, portal::id::LoginCode(), code, {}, 1);
+    PageActions::SetValue(m_page, portal::id::LoginUser(), m_link->portalUser(), {}, 1);
+    PageActions::SetValue(m_page, portal::id::LoginPassword(), m_link->portalPassword(), {}, 1);
+    PageActions::Click(m_page, portal::id::LoginButton());
     m_dialog->close();
 }
 
@@ -216,7 +216,7 @@ QWebEnginePage *PortalLogin::newWindow()
     // The rest of the hand-over runs once the new window has its page.
     QTimer::singleShot(0, this, [this] {
         ClearUrlCache();
-        m_link->showSubmissionWindow(m_link->firstQueuedRow());
+        m_link->handOver();
     });
     return target;
 }

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 class PortalPage;
 class QWebEnginePage;
@@ -28,10 +27,9 @@ public:
     // The submission window's second browser page, registered as the new window's target
     // (the window is created and loaded when it does not exist yet).
     virtual QWebEnginePage *submissionWindowTarget() = 0;
-    // The first queued row of the main window (rapor_sirasi), 1-based, or none.
-    virtual std::optional<int> firstQueuedRow() = 0;
-    // Gives the submission window its row position and shows it.
-    virtual void showSubmissionWindow(std::optional<int> row) = 0;
+    // The portal window has its page: the first queued record goes to the submission window,
+    // which is shown.
+    virtual void handOver() = 0;
     virtual QWidget *dialogParent() = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "portal/portalprofile.h"
 
-#include "hostutil/hostutil.h"
+#include "core/hostutil.h"
+#include "hostutil/urlcache.h"
 
 #include <QCoreApplication>
 #include <QSet>

@@ -1,46 +1,39 @@
 #include "queue/frm_giris.h"
 
-#include "hostutil/hostutil.h"
-#include "login/session.h"
+#include "core/addresses.h"
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/hostutil.h"
+#include "core/outcome.h"
+#include "core/printlist.h"
+#include "core/statustexts.h"
+#include "hostutil/urlcache.h"
 #include "platform/fileversion.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "portal/addresses.h"
 #include "portal/portallogin.h"
 #include "portal/portalpage.h"
-#include "portal/portalprofile.h"
 #include "queue/portallink.h"
-#include "queue/printlist.h"
-#include "queue/statusnote.h"
-#include "startup/connection.h"
-#include "startup/database.h"
+#include "submit/frm_popup.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
-#include <QGroupBox>
+#include <QFrame>
 #include <QHeaderView>
-#include <QImageReader>
-#include <QKeyEvent>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QWebEngineHttpRequest>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "queue/frm_giris_p.h"
-
 using platform::MsgIcon;
-using namespace frm_giris_detail;
 
 namespace {
 frm_giris *&slot()
@@ -70,12 +63,20 @@ void frm_giris::release()
     slot() = nullptr;
 }
 
-frm_giris::~frm_giris() = default;
+frm_giris::~frm_giris()
+{
+    // An open submission window goes with the main window, without reporting back to it.
+    if (m_popup) {
+        m_popup->disconnect(this);
+        delete m_popup;
+    }
+}
 
 frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frm_giris"));
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
+    m_queue.setPreparer(PrepareRecordPhoto);
     buildControls();
     m_portalLink = std::make_unique<GirisPortalLink>(this);
     portalLogin =
@@ -85,7 +86,10 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     ilk_kurum.onChange([this](const QString &text) {
         StatusPanels[0]->setText(QStringLiteral("Kurum Adı : ") + text);
     });
-    ilk_kullanici.onChange([this](const QString &) { updateStatusBarOperator(); });
+    ilk_kullanici.onChange([this](const QString &text) {
+        m_queue.setOperatorName(text);
+        updateStatusBarOperator();
+    });
     gecen_zaman.onChange([this](const QString &text) { onGecenZaman(text); });
     yukleme.onChange([this](const QString &text) { onYukleme(text); });
 
@@ -113,6 +117,17 @@ std::function<void(const QUrl &)> frm_giris::defaultNavigate(frm_giris *window)
         request.setHeader("Pragma", "no-cache");
         window->WebBrowser1->load(request);
     };
+}
+
+SubmissionOptions frm_giris::options() const
+{
+    return {Check3->isChecked(), Check4->isChecked(), Check7->isChecked(), Check8->isChecked()};
+}
+
+void frm_giris::onOptionsChanged()
+{
+    if (m_popup)
+        m_popup->setOptions(options());
 }
 
 void frm_giris::load()
@@ -145,178 +160,50 @@ void frm_giris::load()
     sorsana();
 }
 
-void frm_giris::setUpColumns()
-{
-    const auto &columns = queue::PendingListColumns();
-    ListView1->setColumnCount(int(columns.size()));
-    QStringList headers;
-    for (const auto &c : columns)
-        headers.append(c.header);
-    ListView1->setHeaderLabels(headers);
-    for (int i = 0; i < columns.size(); ++i)
-        ListView1->setColumnWidth(i, queue::TwipsToPixels(columns[i].widthTwips));
-}
-
 void frm_giris::sorsana()
 {
     if (Text2.text().isEmpty())
         return;
-    {
-        const QSignalBlocker quiet(ListView1);
-        ListView1->clear();
-    }
-    setUpColumns();
+    m_queue.setFirm({ortak.text(), photoDateSetting});
     Image1->hide();
     ListView2->clear();
-
-    const bool restricted = grid_bakanlik_kullanicilar.size() >= 2;
-    QVariantList binds;
-    if (restricted)
-        binds.append(Text2.text());
-    const auto rows = db::Select(ConnectionString(QStringLiteral("y3436")),
-                                 queue::PendingListQuery(restricted), binds);
-    if (!rows)
+    const std::optional<int> count =
+        m_queue.fill(Text2.text(), grid_bakanlik_kullanicilar.size() >= 2);
+    const auto &columns = queue::PendingListColumns();
+    for (int i = 0; i < columns.size(); ++i)
+        ListView1->setColumnWidth(i, queue::TwipsToPixels(columns[i].widthTwips));
+    if (!count)
         return;
-
-    // Rows are built off the list and inserted at once: a long queue fills in one layout pass.
-    QList<QTreeWidgetItem *> items;
-    items.reserve(rows->size());
-    static const char *const subColumns[] = {"yibfno", "ada",   "arsasahibi", "müteahhit",
-                                             "alan1",  "alan2", "aciklama",   "toplam"};
-    int i = 0;
-    for (const QSqlRecord &r : *rows) {
-        ++i;
-        auto *item = new QTreeWidgetItem;
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setText(0, QString::number(i));
-        item->setData(0, kKeyRole, QStringLiteral("f") + db::Text(r, QStringLiteral("sayı")));
-        for (int s = 0; s < 8; ++s) {
-            const QString value = db::Text(r, QString::fromUtf8(subColumns[s]));
-            if (!value.isEmpty())
-                item->setText(s + 1, value);
-        }
-        item->setText(kStatusColumn, queue::StatusQueued());
-        const QString alan1 = db::Text(r, QStringLiteral("alan1"));
-        if (queue::HasJpgExtension(alan1)) {
-            item->setCheckState(0, Qt::Checked);
-            item->setData(0, kTickRole, true);
-            const QString ada = db::Text(r, QStringLiteral("ada"));
-            const QString folder = SitePhotoFolder(ortak.text(), ada);
-            const QString web = photoPath(folder, QStringLiteral("\\web\\"), alan1);
-            if (isFile(web)) {
-                item->setText(kPathColumn, web);
-            } else if (isFile(photoPath(folder, QStringLiteral("\\"), alan1))) {
-                prepare(PendingPhoto{alan1, ada, r.value(QStringLiteral("tarih")).toDate()},
-                        ortak.text(), photoDateSetting);
-                item->setText(kPathColumn, isFile(web) ? web : QString());
-            }
-        } else {
-            item->setCheckState(0, Qt::Unchecked);
-            item->setData(0, kTickRole, false);
-            setRowColour(item, queue::kRed);
-            item->setText(kStatusColumn, queue::StatusNotJpg());
-            item->setData(0, kIconRole, 2);
-            item->setIcon(0, smallIconImage(2));
-        }
-        items.append(item);
-    }
-    {
-        const QSignalBlocker quiet(ListView1);
-        ListView1->addTopLevelItems(items);
-    }
-
-    if (!rows->isEmpty()) {
-        Label1->setText(QString::number(rows->size()) +
-                        QStringLiteral(" adet Fotoğraf Bulundu..."));
+    if (*count > 0) {
+        Label1->setText(QString::number(*count) + QStringLiteral(" adet Fotoğraf Bulundu..."));
         listvievx_click(1);
     } else {
         Label1->setText(QStringLiteral("Fotoğraf Bulunamadı..."));
     }
 }
 
-QTreeWidgetItem *frm_giris::row(int i) const
+void frm_giris::selectRow(int row)
 {
-    if (i < 1 || i > ListView1->topLevelItemCount())
-        return nullptr;
-    return ListView1->topLevelItem(i - 1);
+    ListView1->setCurrentIndex(m_queue.index(row, 0));
 }
 
-bool frm_giris::isQueued(int i) const
+int frm_giris::selectedRow() const
 {
-    const QTreeWidgetItem *item = row(i);
-    return item && item->checkState(0) == Qt::Checked &&
-           item->text(kStatusColumn) == queue::StatusQueued();
-}
-
-QString frm_giris::rowKey(const QTreeWidgetItem *item)
-{
-    return item ? item->data(0, kKeyRole).toString() : QString();
-}
-
-int frm_giris::rowColour(const QTreeWidgetItem *item)
-{
-    return item->data(0, kColourRole).toInt();
-}
-
-void frm_giris::setRowColour(QTreeWidgetItem *item, int colour)
-{
-    const QBrush brush(toColor(colour));
-    const int columns = item->treeWidget() ? item->treeWidget()->columnCount() : 11;
-    for (int c = 0; c < columns; ++c)
-        item->setForeground(c, brush);
-    item->setData(0, kColourRole, colour);
-}
-
-void frm_giris::setTicked(QTreeWidgetItem *item, bool ticked)
-{
-    const bool was = m_quiet;
-    m_quiet = true;
-    item->setData(0, kTickRole, ticked);
-    item->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
-    m_quiet = was;
-}
-
-void frm_giris::setProblemIcon(QTreeWidgetItem *item)
-{
-    setSmallIcon(item, 2);
-}
-
-void frm_giris::setSmallIcon(QTreeWidgetItem *item, int icon)
-{
-    item->setData(0, kIconRole, icon);
-    item->setIcon(0, smallIconImage(icon));
-}
-
-int frm_giris::smallIcon(const QTreeWidgetItem *item)
-{
-    return item ? item->data(0, kIconRole).toInt() : 0;
-}
-
-QString frm_giris::selectedRowKey() const
-{
-    return rowKey(ListView1->currentItem());
-}
-
-QString frm_giris::selectedRowStatus() const
-{
-    const QTreeWidgetItem *item = ListView1->currentItem();
-    return item ? item->text(kStatusColumn) : QString();
+    const QModelIndex current = ListView1->currentIndex();
+    return current.isValid() ? current.row() : -1;
 }
 
 std::optional<int> frm_giris::rapor_sirasi()
 {
-    std::optional<int> found;
-    for (int i = 1; i <= ListView1->topLevelItemCount(); ++i) {
-        if (isQueued(i)) {
-            found = i;
-            break;
-        }
-        row(i)->setSelected(false);
-    }
+    const std::optional<int> found = m_queue.firstQueued();
+    const int end = found ? *found : m_queue.size();
+    for (int i = 0; i < end; ++i)
+        ListView1->selectionModel()->select(m_queue.index(i, 0), QItemSelectionModel::Deselect |
+                                                                     QItemSelectionModel::Rows);
     if (!found)
         return std::nullopt;
-    listvievx_click(*found);
-    return found;
+    listvievx_click(*found + 1);
+    return *found + 1;
 }
 
 void frm_giris::baslat_artik()
@@ -327,12 +214,61 @@ void frm_giris::baslat_artik()
 
 void frm_giris::Command2_Click()
 {
+    m_halted = false;
     rapor_sirasi();
-    if (ListView1->topLevelItemCount() >= 1)
+    if (m_queue.size() >= 1)
         navigate(QUrl(LoginPageUrl()));
     else
         platform::msgBox(QStringLiteral("Seçili Fotoğraf Bulunmamaktadır..."),
                          MsgIcon::Information);
+}
+
+frm_popup *frm_giris::submissionWindow()
+{
+    if (m_popup)
+        return m_popup;
+    m_popup = new frm_popup(options());
+    connect(m_popup, &frm_popup::optionsChanged, this, [this](const SubmissionOptions &o) {
+        Check7->setChecked(o.autoConfirm);
+        Check8->setChecked(o.sendQueue);
+    });
+    connect(m_popup, &frm_popup::finished, this, &frm_giris::onSubmissionFinished);
+    // While a submission window exists the countdown rests and the send command waits.
+    Timer1->stop();
+    Timer1->setInterval(0);
+    yukleme.setText(QStringLiteral("1"));
+    popupx.setText(QStringLiteral("1"));
+    Command2->setEnabled(false);
+    return m_popup;
+}
+
+void frm_giris::handOver()
+{
+    SubmissionRequest request;
+    if (const std::optional<int> row = rapor_sirasi()) {
+        request.record = m_queue.at(*row - 1);
+        request.position = *row;
+    }
+    request.count = m_queue.size();
+    frm_popup *popup = submissionWindow();
+    popup->setRequest(request);
+    popup->show();
+}
+
+void frm_giris::onSubmissionFinished(qlonglong number, const SubmissionOutcome &outcome)
+{
+    Command2->setEnabled(true);
+    if (number != 0 && m_queue.apply(number, outcome) == PendingQueue::Applied::Refused) {
+        // The database is not taking what happened: nothing more is sent until the operator
+        // has looked and sends again.
+        m_halted = true;
+        platform::msgBox(SubmitText::OutcomeNotStored(outcome.stored == Outcome::Sent),
+                         MsgIcon::Critical);
+    }
+    if (outcome.countdown)
+        tam_zaman.setText(QString::number(*outcome.countdown));
+    popupx.setText(QString());
+    yukleme.setText(QString());
 }
 
 void frm_giris::onTimerTick()
@@ -366,52 +302,20 @@ void frm_giris::onGecenZaman(const QString &text)
 
 void frm_giris::onYukleme(const QString &text)
 {
-    if (!text.isEmpty() || !Check8->isChecked())
-        return;
-    bool any = false;
-    for (int i = 1; i <= ListView1->topLevelItemCount() && !any; ++i)
-        any = isQueued(i);
-    if (!any)
+    if (!text.isEmpty() || !Check8->isChecked() || m_halted || !m_queue.firstQueued())
         return;
     gecen_zaman.setText(QStringLiteral("0"));
     Timer1->start(platform::timerInterval(1000));
 }
 
-void frm_giris::onItemChanged(QTreeWidgetItem *item, int column)
-{
-    if (m_quiet || column != 0)
-        return;
-    const bool ticked = item->checkState(0) == Qt::Checked;
-    if (item->data(0, kTickRole).toBool() == ticked)
-        return; // a text or colour change, not a tick
-    item->setData(0, kTickRole, ticked);
-    const bool was = m_quiet;
-    m_quiet = true;
-    if (ticked) {
-        setRowColour(item, queue::kGreen);
-        item->setText(kStatusColumn, queue::StatusQueued());
-    } else {
-        setRowColour(item, queue::kBlack);
-    }
-    m_quiet = was;
-}
-
 void frm_giris::Check2_Click()
 {
-    const bool all = Check2->isChecked();
-    for (int i = 1; i <= ListView1->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = row(i);
-        setTicked(item, all);
-        const bool was = m_quiet;
-        m_quiet = true;
-        setRowColour(item, all ? queue::kGreen : queue::kBlack);
-        m_quiet = was;
-    }
+    m_queue.tickAll(Check2->isChecked());
 }
 
 void frm_giris::onContextMenu(const QPoint &pos)
 {
-    if (ListView1->topLevelItemCount() == 0)
+    if (m_queue.size() == 0)
         return;
     // The menu opens 100 twips right of and below the pointer.
     const int offset = queue::TwipsToPixels(100);
@@ -420,61 +324,44 @@ void frm_giris::onContextMenu(const QPoint &pos)
 
 bool frm_giris::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ListView1 && event->type() == QEvent::KeyRelease) {
-        if (QTreeWidgetItem *item = ListView1->currentItem())
-            listvievx_click(ListView1->indexOfTopLevelItem(item) + 1);
-    }
+    if (watched == ListView1 && event->type() == QEvent::KeyRelease && selectedRow() >= 0)
+        listvievx_click(selectedRow() + 1);
     return QWidget::eventFilter(watched, event);
 }
 
 void frm_giris::mn_iptal_Click()
 {
-    QTreeWidgetItem *item = ListView1->currentItem();
-    if (!item)
-        return;
-    std::optional<RecordEdit> edit = LookupRecord(rowKey(item));
-    if (!edit)
+    const int row = selectedRow();
+    if (row < 0 || !RecordExists(m_queue.at(row).number))
         return;
     if (!platform::askYesNo(QStringLiteral("Fotoğrafın Bakanlığa Gönderiminin İPTAL EDİLMESİNİ "
                                            "ONAYLIYOR MUSUNUZ ?"),
                             MsgIcon::Question))
         return;
-    edit->setValue(QStringLiteral("bak_durum"), QVariant(QMetaType::fromType<QString>()));
-    StampRecord(*edit, 1);
-    if (!SaveRecord(*edit))
-        return; // the row stays: the record is still pending
-    delete item;
+    m_queue.withdraw(row);
 }
 
 void frm_giris::mn_klasor_ac_Click()
 {
-    const std::optional<RecordEdit> edit = LookupRecord(selectedRowKey());
-    if (!edit)
+    const int row = selectedRow();
+    if (row < 0 || !RecordExists(m_queue.at(row).number))
         return;
     // The folder is not tested: the file manager reports a missing one itself.
     const QString folder =
-        SitePhotoFolder(ortak.text(), db::Text(edit->record, QStringLiteral("ada"))) +
-        QStringLiteral("\\web\\");
+        SitePhotoFolder(ortak.text(), m_queue.at(row).ada) + QStringLiteral("\\web\\");
     platform::Platform::launcher().openFolder(platform::nativePath(folder));
 }
 
 void frm_giris::Command3_Click()
 {
     const QString sibling = ReadSiblingFolder();
-    if (ListView1->topLevelItemCount() == 0) {
+    if (m_queue.size() == 0) {
         platform::msgBox(QStringLiteral("Yazdırılacak Veri Bulunamadı..."), MsgIcon::Critical);
         return;
     }
     if (sibling.isEmpty())
         return; // no office installation: no print buffer to fill, nothing printed
-    QList<QStringList> rows;
-    for (int i = 1; i <= ListView1->topLevelItemCount(); ++i) {
-        QStringList subItems;
-        for (int s = 1; s <= 10; ++s)
-            subItems.append(row(i)->text(s));
-        rows.append(subItems);
-    }
-    queue::FillPrintBuffer(sibling, rows);
+    queue::FillPrintBuffer(sibling, m_queue.printRows());
     showReport(sibling);
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "core/pendingqueue.h"
+#include "core/submission.h"
 #include "platform/signalfield.h"
-#include "queue/photoprep.h"
-#include "queue/queuerules.h"
+#include "submit/frm_popup.h"
 
 #include <QList>
-#include <QStringList>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
@@ -22,14 +23,17 @@ class QMenu;
 class QPushButton;
 class QStatusBar;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
 class PortalLogin;
 class PortalLoginLink;
 
-// The main window: the operator's desk with the list of photographs waiting to be sent.
-// Each window exists once; instance() creates it on first use and runs its load.
+// The main window: the operator's desk with the list of photographs waiting to be sent. The list
+// is a view of the pending queue; the submission window is given one record at a time and hands
+// back how it ended. Each window exists once; instance() creates it on first use and runs its
+// load.
 class frm_giris : public QWidget
 {
     Q_OBJECT
@@ -64,7 +68,7 @@ public:
     QString photoDateSetting;
 
     // Controls.
-    QTreeWidget *ListView1 = nullptr; // the pending list, one row per record
+    QTreeView *ListView1 = nullptr;   // the pending list: a view of queue()
     QTreeWidget *ListView2 = nullptr; // details of the selected row
     QGroupBox *Frame2 = nullptr;      // "Önizleme"
     QLabel *Image1 = nullptr;         // the preview
@@ -75,9 +79,9 @@ public:
     QLabel *Label3 = nullptr;         // status text of the selected row
     QCheckBox *Check2 = nullptr;      // "Tümü"
     QCheckBox *Check8 = nullptr;      // send the queue one after another
-    QCheckBox *Check7 = nullptr;      // confirm automatically (read by the submission window)
-    QCheckBox *Check3 = nullptr;      // 7-day rule (read by the submission window)
-    QCheckBox *Check4 = nullptr;      // skip a hanging page (read by the submission window)
+    QCheckBox *Check7 = nullptr;      // confirm automatically
+    QCheckBox *Check3 = nullptr;      // 7-day rule
+    QCheckBox *Check4 = nullptr;      // skip a hanging page
     QPushButton *Command1 = nullptr;  // "YENİLE"
     QPushButton *Command2 = nullptr;  // "SEÇİLİ RESİMLERİ GÖNDER"
     QPushButton *Command3 = nullptr;  // "YAZDIR"
@@ -91,6 +95,10 @@ public:
     QWebEngineView *WebBrowser1 = nullptr;
     // The browser's handlers on the way to a logged-in portal window.
     PortalLogin *portalLogin = nullptr;
+
+    PendingQueue &queue() { return m_queue; }
+    const PendingQueue &queue() const { return m_queue; }
+    SubmissionOptions options() const;
 
     // The load handler (runs once, from instance()).
     void load();
@@ -111,26 +119,17 @@ public:
     void mn_iptal_Click();
     void mn_klasor_ac_Click();
 
-    // The selected row's key ("f" + record number) and status text; "" without a selection.
-    QString selectedRowKey() const;
-    QString selectedRowStatus() const;
+    // The selected row (0-based), or -1.
+    int selectedRow() const;
 
-    // Row helpers for the other windows (1-based rows).
-    QTreeWidgetItem *row(int i) const;
-    bool isQueued(int i) const;
-    static QString rowKey(const QTreeWidgetItem *item);
-    static int rowColour(const QTreeWidgetItem *item);
-    static void setRowColour(QTreeWidgetItem *item, int colour);
-    void setTicked(QTreeWidgetItem *item, bool ticked);
-    void setProblemIcon(QTreeWidgetItem *item);
-    // The row's small icon: 0 none, 1 done, 2 a problem.
-    void setSmallIcon(QTreeWidgetItem *item, int icon);
-    static int smallIcon(const QTreeWidgetItem *item);
+    // The submission window: submissionWindow() creates it (hidden, its load run) on first use;
+    // openSubmissionWindow() only answers the one that is open, if any.
+    frm_popup *submissionWindow();
+    frm_popup *openSubmissionWindow() const { return m_popup; }
+    // The portal window opened: the first queued row goes to the submission window, shown.
+    void handOver();
 
     // Where the window hands its work on; tests replace them.
-    // Prepares a listed photograph (the stamping tool).
-    std::function<void(const PendingPhoto &, const QString &ortak, const QString &dateSetting)>
-        prepare = PrepareRecordPhoto;
     // Opens an address in WebBrowser1 (the portal login starts from there).
     std::function<void(const QUrl &)> navigate;
     static std::function<void(const QUrl &)> defaultNavigate(frm_giris *window);
@@ -146,20 +145,22 @@ private:
     explicit frm_giris(QWidget *parent = nullptr);
     void buildControls();
     void layoutControls();
-    void setUpColumns();
     void onGecenZaman(const QString &text);
     void onYukleme(const QString &text);
-    void onItemChanged(QTreeWidgetItem *item, int column);
     void onContextMenu(const QPoint &pos);
+    void onOptionsChanged();
+    void onSubmissionFinished(qlonglong number, const SubmissionOutcome &outcome);
     void updateStatusBarOperator();
-    void applyFailure(QTreeWidgetItem *item, const queue::CheckFailure &failure);
-    void addDetail(const QString &key, const QString &label, const QString &value);
-    QTreeWidgetItem *detail(const QString &key) const;
+    void showDetails(const RecordCheck &check);
     void showPreview(const QString &path, bool fit);
     void onTimerTick();
+    void selectRow(int row);
 
+    PendingQueue m_queue;
+    QPointer<frm_popup> m_popup;
     std::unique_ptr<PortalLoginLink> m_portalLink;
-    bool m_quiet = false; // programmatic tick changes do not run the tick handler
+    // A refused outcome write halts the queue until the operator sends again.
+    bool m_halted = false;
 };
 
-// A key typed into Text2 is folded with TextChangeCase (portal/textchangecase.h), toUpper true.
+// A key typed into Text2 is folded with TextChangeCase (core/textchangecase.h), toUpper true.

@@ -1,8 +1,7 @@
 #include "queue/frm_giris.h"
 
-#include "login/session.h"
+#include "core/workstation.h"
 #include "portal/portalpage.h"
-#include "portal/portalprofile.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -11,28 +10,29 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "queue/frm_giris_p.h"
-
-using namespace frm_giris_detail;
-
 void frm_giris::buildControls()
 {
-    ListView1 = new QTreeWidget(this);
+    // The two small icons of the list: done (sent, or not to be sent), and a problem.
+    m_queue.setMarkIcons(style()->standardIcon(QStyle::SP_DialogApplyButton),
+                         style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(&m_queue);
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->installEventFilter(this);
-    connect(ListView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item, int) {
-        listvievx_click(ListView1->indexOfTopLevelItem(item) + 1);
-    });
-    connect(ListView1, &QTreeWidget::itemChanged, this, &frm_giris::onItemChanged);
+    connect(ListView1, &QTreeView::clicked, this,
+            [this](const QModelIndex &index) { listvievx_click(index.row() + 1); });
     connect(ListView1, &QWidget::customContextMenuRequested, this, &frm_giris::onContextMenu);
 
     Frame3 = new QGroupBox(QStringLiteral("Ayrıntılar"), this);
@@ -65,6 +65,9 @@ void frm_giris::buildControls()
         check("Check3", QStringLiteral("7 gün içerisinde gönderilen fotoğrafları tekrar GÖNDERME"));
     Check4 = check("Check4", QStringLiteral("Takılma olursa 100 sn sonra bir sonraki fotoya geç"));
     connect(Check2, &QCheckBox::clicked, this, &frm_giris::Check2_Click);
+    // The submission window follows the options while it is open.
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8})
+        connect(box, &QCheckBox::toggled, this, &frm_giris::onOptionsChanged);
 
     auto button = [this](const char *name, const QString &caption) {
         auto *b = new QPushButton(caption, this);

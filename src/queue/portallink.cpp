@@ -1,14 +1,10 @@
 #include "queue/portallink.h"
 
+#include "portal/portalpage.h"
 #include "queue/frm_giris.h"
+#include "submit/frm_popup.h"
 
 #include <QLabel>
-
-SubmissionWindowHooks &SubmissionWindow()
-{
-    static SubmissionWindowHooks hooks;
-    return hooks;
-}
 
 void GirisPortalLink::setStatusText(const QString &text)
 {
@@ -32,23 +28,17 @@ QString GirisPortalLink::tempFolder() const
 
 bool GirisPortalLink::submissionWindowVisible()
 {
-    return SubmissionWindow().visible && SubmissionWindow().visible();
+    return m_window->submissionWindow()->isVisible();
 }
 
 QWebEnginePage *GirisPortalLink::submissionWindowTarget()
 {
-    return SubmissionWindow().target ? SubmissionWindow().target() : nullptr;
+    return m_window->submissionWindow()->page2();
 }
 
-std::optional<int> GirisPortalLink::firstQueuedRow()
+void GirisPortalLink::handOver()
 {
-    return m_window->rapor_sirasi();
-}
-
-void GirisPortalLink::showSubmissionWindow(std::optional<int> row)
-{
-    if (SubmissionWindow().show)
-        SubmissionWindow().show(row);
+    m_window->handOver();
 }
 
 QWidget *GirisPortalLink::dialogParent()

@@ -1,17 +1,17 @@
 #include "submit/frm_popup.h"
 
-#include "hostutil/hostutil.h"
+#include "core/addresses.h"
+#include "core/connection.h"
+#include "core/hostutil.h"
+#include "core/outcome.h"
+#include "core/statustexts.h"
+#include "hostutil/urlcache.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "portal/addresses.h"
 #include "portal/pageactions.h"
 #include "portal/portalpage.h"
-#include "startup/connection.h"
-#include "submit/mainwindowlink.h"
-#include "submit/outcome.h"
-#include "submit/statustexts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -32,8 +32,6 @@
 #include <QWebEngineView>
 
 namespace {
-frm_popup *s_instance = nullptr;
-
 QString SubmitTempFolder()
 {
     return platform::nativePath(Connection().WorkFolder + QStringLiteral("tarvek_temp"));
@@ -59,21 +57,8 @@ QString AsNumber(const QString &text)
 }
 } // namespace
 
-frm_popup *frm_popup::instance()
-{
-    if (!s_instance) {
-        s_instance = new frm_popup;
-        s_instance->load();
-    }
-    return s_instance;
-}
-
-bool frm_popup::exists()
-{
-    return s_instance != nullptr;
-}
-
-frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
+frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
+    : QWidget(parent), m_options(initialOptions)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
@@ -185,7 +170,7 @@ frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &frm_popup::attachPhoto);
     connect(Timer3, &QTimer::timeout, this, [this] {
-        if (mainWindowLink().check(4))
+        if (m_options.hangTimeout)
             zaman_say.setText(QString::number(zaman_say.text().toInt() + 1));
     });
     connect(Timer4, &QTimer::timeout, this, [this] {
@@ -200,10 +185,14 @@ frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
     connect(Check6, &QCheckBox::clicked, this, [this] { onCheck6(); });
     // The operator's consent follows the box at once, for this row too.
     connect(Check7, &QCheckBox::clicked, this, [this](bool on) {
-        mainWindowLink().setCheck(7, on);
+        m_options.autoConfirm = on;
         Check6Tag = on ? QStringLiteral("1") : QStringLiteral("0");
+        Q_EMIT optionsChanged(m_options);
     });
-    connect(Check8, &QCheckBox::clicked, this, [](bool on) { mainWindowLink().setCheck(8, on); });
+    connect(Check8, &QCheckBox::clicked, this, [this](bool on) {
+        m_options.sendQueue = on;
+        Q_EMIT optionsChanged(m_options);
+    });
     connect(m_page1, &QWebEnginePage::loadProgress, this, [this](int p) {
         // The engine reports percent: m is always 100.
         ProgressBar1->setMaximum(100);
@@ -216,7 +205,7 @@ frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
     // Both browsers refuse the portal's jump from the login page back to its front page.
     for (PortalPage *p : {m_page1, m_page2})
         p->beforeNavigate = [p](const QUrl &target) {
-            return !(p->url().toString() == LoginPageUrl() && target.toString() == FrontPageUrl());
+            return !RefuseNavigation(p->url().toString(), target.toString());
         };
 
     yibf.onChange([this](const QString &t) { onYibfChanged(t); });
@@ -224,30 +213,38 @@ frm_popup::frm_popup(QWidget *parent) : QWidget(parent)
     dosya.onChange([this](const QString &t) { onDosyaChanged(t); });
     ekrankodu.onChange([this](const QString &) { DispatchPage(); });
     zaman_say.onChange([this](const QString &t) { onZamanSay(t); });
+    load();
 }
 
-frm_popup::~frm_popup()
+frm_popup::~frm_popup() = default;
+
+void frm_popup::setRequest(const SubmissionRequest &request)
 {
-    if (s_instance == this)
-        s_instance = nullptr;
+    m_request = request;
+}
+
+void frm_popup::setOptions(const SubmissionOptions &options)
+{
+    m_options = options;
+    Check7->setChecked(options.autoConfirm);
+    Check8->setChecked(options.sendQueue);
+}
+
+const PendingRecord *frm_popup::record() const
+{
+    return m_request.record ? &*m_request.record : nullptr;
 }
 
 void frm_popup::load()
 {
     TabStrip1->setCurrentIndex(0);
-    MainWindowLink &main = mainWindowLink();
-    main.stopTimer1();
     ClearUrlCache();
-    if (main.check(7)) {
+    if (m_options.autoConfirm) {
         Check7->setChecked(true);
         Check6->setChecked(true);
     }
-    if (main.check(8))
+    if (m_options.sendQueue)
         Check8->setChecked(true);
-    main.setSignal(MainWindowLink::Signal::yukleme, QStringLiteral("1"));
-    main.setSignal(MainWindowLink::Signal::popupx, QStringLiteral("1"));
-    // The send command stays disabled for as long as a submission window exists.
-    main.setCommand2Enabled(false);
 
     ListView1->clear();
     ListView1->setColumnCount(1);
@@ -288,44 +285,33 @@ QString frm_popup::stepText(const QString &key) const
     return item ? item->text(0) : QString();
 }
 
-int frm_popup::row() const
-{
-    return sayi_index.text().toInt();
-}
-
 void frm_popup::StartRow()
 {
-    MainWindowLink &main = mainWindowLink();
     Frame7->hide();
     yibf.setText(QString());
     dosya.setText(QString());
     dosya.tag.clear();
-    ine.setText(sayi_index.text());
     markStep(QStringLiteral("f1"));
-    // k is the position of the row being sent, so the caption reads "row of rows".
-    const int r = ine.text().toInt();
-    setWindowTitle(SubmitText::Caption(r, main.rowCount()));
+    // The caption reads "position of the record / rows in the list".
+    setWindowTitle(SubmitText::Caption(m_request.position, m_request.count));
 
-    if (main.ticked(r) && main.subItem(r, 9) == SubmitText::Queued()) {
-        main.selectRow(r);
-        main.setListEnabled(true);
-        step(QStringLiteral("f1"))->setText(0, StartStepText(main.subItem(r, 1)));
-        step(QStringLiteral("f2"))->setText(0, PhotoStepText(main.subItem(r, 10)));
-        if (main.smallIcon(r) == 2) {
+    // The record was the first queued one when the portal window opened.
+    if (const PendingRecord *r = record(); r && r->queued()) {
+        step(QStringLiteral("f1"))->setText(0, StartStepText(r->yibf));
+        step(QStringLiteral("f2"))->setText(0, PhotoStepText(r->photoPath));
+        if (r->mark == RowMark::Problem) {
             finishAndClose();
             return;
         }
         // Automatic confirmation is the operator's consent in the main window's Check7: the
         // tag is "1" exactly when it is ticked, for every row of the run.
-        Check6Tag = main.check(7) ? QStringLiteral("1") : QStringLiteral("0");
-        yibf.setText(main.subItem(r, 1));
-        const QString photo = main.subItem(r, 10);
+        Check6Tag = m_options.autoConfirm ? QStringLiteral("1") : QStringLiteral("0");
+        yibf.setText(r->yibf);
+        const QString photo = r->photoPath;
         if (!m_closing && !photo.isEmpty() && QFileInfo::exists(platform::nativePath(photo)))
             CopyPhotoToTemp(photo, yibf.text());
         return;
     }
-    main.selectRow(r);
-    main.setListEnabled(true);
     platform::msgBox(SubmitText::SendingDone(), platform::MsgIcon::Information);
     finishAndClose();
 }
@@ -357,30 +343,28 @@ bool frm_popup::CopyPhotoToTemp(const QString &path, const QString &yibfNumber)
 
 void frm_popup::onZamanSay(const QString &text)
 {
-    MainWindowLink &main = mainWindowLink();
-    if (!main.check(4))
+    if (!m_options.hangTimeout)
         return;
     const int value = text.toInt();
     Label5->setText(QString::number(100 - value));
     if (value > 99) {
         Timer3->stop();
-        main.setListEnabled(true);
-        endWithStatus(SubmitText::Hang(), 2);
+        endWithStatus(SubmitText::Hang(), RowMark::Problem);
     }
 }
 
-void frm_popup::endWithStatus(const QString &status, int icon)
+void frm_popup::endWithStatus(const QString &status, std::optional<RowMark> mark)
 {
-    MainWindowLink &main = mainWindowLink();
-    main.setSubItem(row(), 9, status);
-    main.writeStatusNote();
-    if (icon >= 0)
-        main.setSmallIcon(row(), icon);
-    finishAndClose();
+    finishAndClose({status, mark, std::nullopt, std::nullopt});
 }
 
-void frm_popup::finishAndClose()
+void frm_popup::finishAndClose(const SubmissionOutcome &outcome)
 {
+    // The first decision counts; the window is on its way out after it.
+    if (!m_decided) {
+        m_decided = true;
+        m_outcome = outcome;
+    }
     Label1->setText(QStringLiteral("xx"));
     close();
 }
@@ -407,7 +391,6 @@ void frm_popup::closeEvent(QCloseEvent *event)
 void frm_popup::unload()
 {
     m_closing = true;
-    MainWindowLink &main = mainWindowLink();
     Timer1->stop();
     Timer3->stop();
     Timer4->stop();
@@ -418,19 +401,14 @@ void frm_popup::unload()
     QDir dir(folder);
     for (const QString &f : FilesIn(folder))
         dir.remove(f);
-    main.setCommand2Enabled(true);
-    if (Label1->text().isEmpty() && row() >= 1) {
-        main.setSubItem(row(), 9, SubmitText::Cancelled());
-        main.setSmallIcon(row(), 2);
-        main.writeStatusNote();
-    }
-    main.setListEnabled(true);
-    main.setSignal(MainWindowLink::Signal::popupx, QString());
-    main.setSignal(MainWindowLink::Signal::yukleme, QString());
+    // Closed before an outcome (İPTAL, the window's own close): the row is cancelled.
+    if (Label1->text().isEmpty() && record())
+        m_outcome = {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt};
+    if (m_countdown)
+        m_outcome.countdown = m_countdown;
     ClearUrlCache();
-    // The next opening starts fresh.
-    if (s_instance == this)
-        s_instance = nullptr;
     m_page1->triggerAction(QWebEnginePage::Stop);
+    // The next opening starts fresh.
     deleteLater();
+    Q_EMIT finished(record() ? record()->number : 0, m_outcome);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/pagerules.h"
+#include "core/pagesnapshot.h"
+#include "core/submission.h"
 #include "platform/signalfield.h"
-#include "portal/pagesnapshot.h"
-#include "submit/pagerules.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -21,16 +22,24 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
 
-// The submission window: sends one row of the main window's pending list to the portal, driven
-// page by page by the portal's page codes, and closes itself on every outcome. It reaches the
-// main window only through MainWindowLink. Each opening handles one row; closing releases it.
+// The submission window: sends one pending record to the portal, driven page by page by the
+// portal's page codes, and closes itself on every outcome. It is given the record and the
+// operator's options, and reports how the submission ended as a value (finished); it reads and
+// writes no other window. Each opening handles one record; closing releases it.
 class frm_popup : public QWidget
 {
     Q_OBJECT
 public:
-    // Creates the window hidden and runs its load on first use.
-    static frm_popup *instance();
-    static bool exists();
+    // Created hidden; its load runs at once.
+    explicit frm_popup(const SubmissionOptions &options, QWidget *parent = nullptr);
+    ~frm_popup() override;
+
+    // The record to send, given when the portal window opens (the row starts at the main page).
+    void setRequest(const SubmissionRequest &request);
+    const SubmissionRequest &request() const { return m_request; }
+    // The operator's options as they change on the main window.
+    void setOptions(const SubmissionOptions &options);
+    const SubmissionOptions &options() const { return m_options; }
 
     // Controls, named as the window names them.
     QTabWidget *TabStrip1;
@@ -60,8 +69,6 @@ public:
     QTimer *Timer4; // elapsed time (1000 ms)
 
     // Hidden fields; several are signals (see their handlers).
-    platform::SignalField sayi_index;
-    platform::SignalField ine;
     platform::SignalField yibf;     // -> the site search
     platform::SignalField yibf_web; // -> the site's ada
     platform::SignalField ada_web;
@@ -75,9 +82,9 @@ public:
     PortalPage *page1() const { return m_page1; }
     PortalPage *page2() const { return m_page2; }
 
-    // The load sequence (runs once, from instance()).
+    // The load sequence (runs once, from the constructor).
     void load();
-    // Starts the row at sayi_index.
+    // Starts the requested record.
     void StartRow();
     // Copies the photograph into the temporary folder; false after the numbered message.
     bool CopyPhotoToTemp(const QString &path, const QString &yibfNumber);
@@ -98,16 +105,21 @@ public:
     void onCommand8();
     void onCheck6(std::function<void()> then = {});
 
+Q_SIGNALS:
+    // The operator changed the confirmation or queue option here (their mirrors).
+    void optionsChanged(const SubmissionOptions &options);
+    // The window closed: how the submission of record `number` ended (number 0: no record).
+    void finished(qlonglong number, const SubmissionOutcome &outcome);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    explicit frm_popup(QWidget *parent = nullptr);
-    ~frm_popup() override;
     QTreeWidgetItem *step(const QString &key) const;
-    int row() const; // the row being sent (sayi_index)
-    void finishAndClose();
-    void endWithStatus(const QString &status, int icon = -1);
+    const PendingRecord *record() const;
+    // Decides the outcome and closes; the queue stores it when the window has closed.
+    void finishAndClose(const SubmissionOutcome &outcome = {});
+    void endWithStatus(const QString &status, std::optional<RowMark> mark = std::nullopt);
     void unload();
 
     // Page flow (frm_popup_pages.cpp).
@@ -130,6 +142,11 @@ private:
     void ShowConfirmation();
     int formIndex(const QString &name) const;
 
+    SubmissionRequest m_request;
+    SubmissionOptions m_options;
+    SubmissionOutcome m_outcome;
+    bool m_decided = false;
+    std::optional<int> m_countdown; // ticks before the next record, once a step set them
     PortalPage *m_page1 = nullptr;
     PortalPage *m_page2 = nullptr;
     PageSnapshot m_snapshot;

@@ -2,16 +2,17 @@
 // its code decides the step (pagerules), and the step acts on the page through PageActions.
 #include "submit/frm_popup.h"
 
+#include "core/addresses.h"
+#include "core/outcome.h"
+#include "core/portalcontract.h"
+#include "core/statustexts.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "portal/addresses.h"
 #include "portal/pageactions.h"
+#include "portal/pagescript.h"
 #include "portal/portalpage.h"
-#include "submit/mainwindowlink.h"
-#include "submit/outcome.h"
-#include "submit/statustexts.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -25,11 +26,6 @@
 #include <QWebEngineView>
 
 namespace {
-const QString kForm = QStringLiteral("oyds_form");
-const QString kResultBody = QStringLiteral("oyds_form:dataTable:tbody_element");
-const QString kList = QStringLiteral("oyds_form:dataTable");
-const QString kRecordId = QStringLiteral("oyds_form:id");
-const QString kFileInput = QStringLiteral("oyds_form:dokuman");
 constexpr int kAttachAttempts = 4;
 } // namespace
 
@@ -39,7 +35,7 @@ void frm_popup::onDocumentComplete(const QUrl &url)
     if (m_closing || address.isEmpty() || address == QStringLiteral("http:///"))
         return;
     QPointer<frm_popup> self(this);
-    TakeSnapshot(m_page1, {kRecordId}, [self](const PageSnapshot &page) {
+    TakeSnapshot(m_page1, {portal::id::SiteRecord()}, [self](const PageSnapshot &page) {
         if (self && !self->m_closing && page.valid)
             self->ReadScreenCode(page);
     });
@@ -69,10 +65,10 @@ void frm_popup::onBrowser2Complete(const QUrl &url)
     const QString address = url.toString();
     if (address.isEmpty() || address == QStringLiteral("http:///"))
         return;
-    if (address == PortalAppUrl(QStringLiteral("/yds/rol/common/top.jsf"))) {
+    if (address == PortalAppUrl(portal::TopPath())) {
         WebBrowser2->hide();
         // The portal's profile keeps no cache, so this load neither reads nor writes one.
-        m_page1->load(QUrl(PortalAppUrl(QStringLiteral("/yds/rol/ydk/main.jsf"))));
+        m_page1->load(QUrl(PortalAppUrl(portal::MainPath())));
     }
 }
 
@@ -90,7 +86,7 @@ void frm_popup::DispatchPage()
         return;
     const QString c = ekrankodu.text();
     Frame7->hide();
-    if (c != QStringLiteral("DYDYI"))
+    if (c != portal::code::InspectionForm())
         onceki_oran = 0.0;
     const PageDecision d =
         ::DispatchPage(c, eski_ekrankodu.text(), arama_asamasi, m_snapshot.title);
@@ -113,9 +109,9 @@ void frm_popup::DispatchPage()
         break;
     case PageAction::SubmitSearch: {
         arama_asamasi = Search::Searching();
-        const int form = formIndex(kForm);
-        PageActions::SetValue(m_page1, QStringLiteral("oyds_form:dosya_no"), yibf.text(), {}, form);
-        PageActions::Click(m_page1, QStringLiteral("oyds_form:bul"), {}, form);
+        const int form = formIndex(portal::id::Form());
+        PageActions::SetValue(m_page1, portal::id::SearchNumber(), yibf.text(), {}, form);
+        PageActions::Click(m_page1, portal::id::SearchButton(), {}, form);
         break;
     }
     case PageAction::EvaluateSearch:
@@ -152,7 +148,7 @@ void frm_popup::menu_calistir(const QString &action)
 {
     // Both scripts are queued at once so they run on the document the action was meant for (a
     // call chained on the first one's answer could reach the next page).
-    PageActions::SetValue(m_page1, QStringLiteral("jscook_action"),
+    PageActions::SetValue(m_page1, portal::id::MenuInput(),
                           MenuActionValue(m_snapshot.firstDivId, action), {}, 0);
     PageActions::SubmitForm(m_page1, 0);
 }
@@ -180,31 +176,30 @@ void frm_popup::onDosyaChanged(const QString &text)
 {
     if (text.isEmpty() || QFileInfo::exists(text))
         return;
-    endWithStatus(SubmitText::FileMissing(text), 2);
+    endWithStatus(SubmitText::FileMissing(text), RowMark::Problem);
 }
 
 void frm_popup::yibf_ariyor()
 {
     if (arama_asamasi != Search::Searching())
         return;
-    switch (EvaluateSearch(m_snapshot.rowCount(kResultBody))) {
+    switch (EvaluateSearch(m_snapshot.rowCount(portal::id::ResultBody()))) {
     case SearchResult::NotFound:
         endWithStatus(SubmitText::SearchEmpty(yibf.text()));
         return;
     case SearchResult::Several:
-        PageActions::Click(m_page1, QStringLiteral("oyds_form:bul"), {}, formIndex(kForm));
+        PageActions::Click(m_page1, portal::id::SearchButton(), {}, formIndex(portal::id::Form()));
         return;
     case SearchResult::One:
         break;
     }
     markStep(QStringLiteral("f4"));
-    PageActions::SetValue(m_page1, QStringLiteral("oyds_form:_link_hidden_"), QString(), {},
-                          formIndex(kForm));
-    if (ekrankodu.text() != QStringLiteral("YHHYL"))
+    PageActions::SetValue(m_page1, portal::id::ShowLink(), QString(), {},
+                          formIndex(portal::id::Form()));
+    if (ekrankodu.text() != portal::code::Search())
         return;
-    const int i = butonu_bul(m_snapshot, QStringLiteral("Göster"),
-                             PortalAppUrl(QStringLiteral("/yds/common/images/goster.gif")),
-                             QStringLiteral("resim"));
+    const int i = butonu_bul(m_snapshot, portal::caption::Show(),
+                             PortalAppUrl(portal::ShowImagePath()), QStringLiteral("resim"));
     if (i > -1)
         PageActions::ClickImage(m_page1, i);
 }
@@ -213,45 +208,37 @@ void frm_popup::yibf_oku()
 {
     // The record text is cut to its number before it is stored: the raw text would only run a
     // site lookup that cannot match.
-    yibf_web.setText(YibfFromRecordText(m_snapshot.innerHtml.value(kRecordId)));
+    yibf_web.setText(YibfFromRecordText(m_snapshot.innerHtml.value(portal::id::SiteRecord())));
     if (yibf_web.text() == yibf.text()) {
-        const int i = butonu_bul(m_snapshot, QStringLiteral("Denetim Bilgileri"),
+        const int i = butonu_bul(m_snapshot, portal::caption::Inspections(),
                                  QStringLiteral("submit"), QStringLiteral("buton"));
         if (i > -1)
             PageActions::ClickFormElement(m_page1, 0, i);
         return;
     }
-    mainWindowLink().setListEnabled(true);
     endWithStatus(SubmitText::YibfNotFound());
 }
 
 void frm_popup::DecideOutcome()
 {
-    MainWindowLink &main = mainWindowLink();
     const QDate today = platform::Platform::clock().today();
-    const bool sent = rapor_sirasi(1, m_snapshot.tables.value(kList), ada_web.text(), today) == 10;
-    main.setSmallIcon(row(), sent ? 1 : 2);
-    main.setSubItem(row(), 9, sent ? SubmitText::Sent() : SubmitText::NotSent());
-    main.writeStatusNote();
-    WriteOutcome(RecordNumberFromKey(main.rowKey(row())), sent ? Outcome::Sent : Outcome::NotSent,
-                 main.operatorName());
-    finishAndClose();
+    const bool sent = rapor_sirasi(1, m_snapshot.tables.value(portal::id::InspectionTable()),
+                                   ada_web.text(), today) == 10;
+    finishAndClose({sent ? SubmitText::Sent() : SubmitText::NotSent(),
+                    sent ? RowMark::Done : RowMark::Problem,
+                    sent ? Outcome::Sent : Outcome::NotSent, std::nullopt});
 }
 
 void frm_popup::SevenDayRule(bool thenNewRecord)
 {
-    MainWindowLink &main = mainWindowLink();
-    const QString number = RecordNumberFromKey(main.rowKey(row()));
     const QDate today = platform::Platform::clock().today();
-    if (LookupRecordByNumber(number) &&
-        rapor_sirasi(0, m_snapshot.tables.value(kList), ada_web.text(), today) == -1 &&
-        main.check(3)) {
-        main.setSmallIcon(row(), 1);
-        main.setSubItem(row(), 9, SubmitText::SevenDay());
-        main.setSignal(MainWindowLink::Signal::tam_zaman, QStringLiteral("3"));
-        main.writeStatusNote();
-        WriteOutcome(number, Outcome::SevenDay, main.operatorName());
-        finishAndClose();
+    if (record() && RecordExists(record()->number) &&
+        rapor_sirasi(0, m_snapshot.tables.value(portal::id::InspectionTable()), ada_web.text(),
+                     today) == -1 &&
+        m_options.sevenDayRule) {
+        // The next record follows after a short wait: nothing was sent.
+        m_countdown = 3;
+        finishAndClose({SubmitText::SevenDay(), RowMark::Done, Outcome::SevenDay, std::nullopt});
         return;
     }
     if (thenNewRecord)
@@ -263,33 +250,32 @@ void frm_popup::SevenDayRule(bool thenNewRecord)
 void frm_popup::OpenNewInspection()
 {
     markStep(QStringLiteral("f5"));
-    onceki_oran = PreviousPercentage(m_snapshot.tables.value(kResultBody));
-    const int i = butonu_bul(m_snapshot, QStringLiteral("Yeni Denetim Bilgisi"),
-                             QStringLiteral("submit"), QStringLiteral("buton"));
+    onceki_oran = PreviousPercentage(m_snapshot.tables.value(portal::id::ResultBody()));
+    const int i = butonu_bul(m_snapshot, portal::caption::NewInspection(), QStringLiteral("submit"),
+                             QStringLiteral("buton"));
     if (i > -1)
         PageActions::ClickFormElement(m_page1, 0, i);
 }
 
 void frm_popup::FillInspectionForm()
 {
-    MainWindowLink &main = mainWindowLink();
     markStep(QStringLiteral("f6"));
-    const auto record = LookupInspectionRecord(RecordNumberFromKey(main.rowKey(row())));
-    if (!record)
+    const PendingRecord *r = record();
+    if (!r)
         return;
-    if (ada_web.text() != record->ada) {
-        endWithStatus(SubmitText::YibfNotFound(), 2);
-        return;
-    }
-    for (const auto &[id, value] : LevelFields(*record))
-        PageActions::SetValue(m_page1, id, value);
-    if (const auto rejection = PercentageRejection(onceki_oran, LevelTotal(*record))) {
-        endWithStatus(*rejection, 2);
+    if (ada_web.text() != r->ada) {
+        endWithStatus(SubmitText::YibfNotFound(), RowMark::Problem);
         return;
     }
-    for (const auto &[id, value] : SenderFields(*record))
+    for (const auto &[id, value] : LevelFields(*r))
         PageActions::SetValue(m_page1, id, value);
-    if (record->alan1.isEmpty())
+    if (const auto rejection = PercentageRejection(onceki_oran, LevelTotal(*r))) {
+        endWithStatus(*rejection, RowMark::Problem);
+        return;
+    }
+    for (const auto &[id, value] : SenderFields(*r))
+        PageActions::SetValue(m_page1, id, value);
+    if (r->photoName.isEmpty())
         return;
     // The file is handed to the input directly, so no keystroke is typed and Caps Lock does not
     // matter. Steps f7 to f9 are still marked as the operator knows them.
@@ -307,31 +293,32 @@ void frm_popup::attachPhoto()
         return;
     ++m_attempts;
     QPointer<frm_popup> self(this);
-    PageActions::AttachFile(m_page1, WebBrowser1, kFileInput, dosya.text(), [self](bool ok) {
-        if (!self || self->m_closing)
-            return;
-        if (ok) {
-            self->showPhoto();
-            self->Timer1->stop();
-            self->markStep(QStringLiteral("f8"));
-            self->markStep(QStringLiteral("f9"));
-            PageActions::Click(self->m_page1, QStringLiteral("oyds_form:_idJsp38"));
-            return;
-        }
-        if (self->m_attempts < kAttachAttempts) {
-            self->Timer1->start(platform::timerInterval(3000));
-            return;
-        }
-        platform::msgBox(SubmitText::AttachFailed(self->dosya.tag.isEmpty() ? self->dosya.text()
-                                                                            : self->dosya.tag),
-                         platform::MsgIcon::Critical);
-    });
+    PageActions::AttachFile(
+        m_page1, WebBrowser1, portal::id::PhotoInput(), dosya.text(), [self](bool ok) {
+            if (!self || self->m_closing)
+                return;
+            if (ok) {
+                self->showPhoto();
+                self->Timer1->stop();
+                self->markStep(QStringLiteral("f8"));
+                self->markStep(QStringLiteral("f9"));
+                PageActions::Click(self->m_page1, portal::id::Continue());
+                return;
+            }
+            if (self->m_attempts < kAttachAttempts) {
+                self->Timer1->start(platform::timerInterval(3000));
+                return;
+            }
+            platform::msgBox(SubmitText::AttachFailed(self->dosya.tag.isEmpty() ? self->dosya.text()
+                                                                                : self->dosya.tag),
+                             platform::MsgIcon::Critical);
+        });
 }
 
 // The row's photograph at the box's width, its proportions kept, centred.
 void frm_popup::showPhoto()
 {
-    const QPixmap picture(platform::nativePath(mainWindowLink().subItem(row(), 10)));
+    const QPixmap picture(record() ? platform::nativePath(record()->photoPath) : QString());
     if (picture.isNull() || Image1->width() <= 0)
         return;
     Image1->setPixmap(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation));
@@ -355,18 +342,17 @@ void frm_popup::ShowConfirmation()
 
 void frm_popup::onCheck6(std::function<void()> then)
 {
-    if (!ekrankodu.text().isEmpty() || eski_ekrankodu.text() != QStringLiteral("DYDYI")) {
+    if (!ekrankodu.text().isEmpty() || eski_ekrankodu.text() != portal::code::InspectionForm()) {
         if (then)
             then();
         return;
     }
     const bool on = Check6->isChecked();
     Command7->setEnabled(on);
-    PageActions::SetCheckedAndFireOnclick(m_page1, QStringLiteral("oyds_form:cbx"), on,
-                                          [then](bool) {
-                                              if (then)
-                                                  then();
-                                          });
+    PageActions::SetCheckedAndFireOnclick(m_page1, portal::id::Declaration(), on, [then](bool) {
+        if (then)
+            then();
+    });
 }
 
 void frm_popup::onCommand7()
@@ -374,21 +360,21 @@ void frm_popup::onCommand7()
     // The save button's state follows the declaration box's own onclick, so the page is read
     // afresh before the button is looked for.
     QPointer<frm_popup> self(this);
-    TakeSnapshot(m_page1, {kRecordId}, [self](const PageSnapshot &page) {
+    TakeSnapshot(m_page1, {portal::id::SiteRecord()}, [self](const PageSnapshot &page) {
         if (!self || self->m_closing)
             return;
-        const int i = butonu_bul(page, QStringLiteral("Denetim Bilgisini Kaydet"),
-                                 QStringLiteral("submit"), QStringLiteral("buton"));
+        const int i = butonu_bul(page, portal::caption::Save(), QStringLiteral("submit"),
+                                 QStringLiteral("buton"));
         if (i == -1)
             return;
-        MainWindowLink &main = mainWindowLink();
         self->Command7->setEnabled(false);
         self->m_spin->start(120);
         self->m_saveStart = platform::Platform::clock().now();
         self->Label6->setText(self->m_saveStart.toString(QStringLiteral("HH:mm:ss")));
         self->Timer4->start(platform::timerInterval(1000));
-        main.setSignal(MainWindowLink::Signal::tam_zaman, QStringLiteral("20"));
-        if (main.check(4)) {
+        // After a save the next record follows after the full wait.
+        self->m_countdown = 20;
+        if (self->m_options.hangTimeout) {
             self->Label4->show();
             self->Label5->show();
             self->Timer3->start(platform::timerInterval(1000));
@@ -399,9 +385,8 @@ void frm_popup::onCommand7()
 
 void frm_popup::onCommand6()
 {
-    if (butonu_bul(m_snapshot, QStringLiteral("Vazgeç"), QStringLiteral("submit"),
+    if (butonu_bul(m_snapshot, portal::caption::Cancel(), QStringLiteral("submit"),
                    QStringLiteral("buton")) == -1)
         return;
-    mainWindowLink().setListEnabled(true);
     endWithStatus(SubmitText::ConfirmationCancelled());
 }

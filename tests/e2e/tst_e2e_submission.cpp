@@ -1,14 +1,14 @@
 // The whole job against the simulator: the pending list, the portal login with the typed code,
 // the hand-over, the portal driven page by page, the outcome written back, the queue continued.
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/photoprep.h"
+#include "core/schema.h"
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
 #include "queue/frm_giris.h"
-#include "queue/photoprep.h"
 #include "simulator.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-#include "startup/schema.h"
 #include "submit/frm_popup.h"
 #include "submit/submission.h"
 

@@ -1,14 +1,14 @@
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/schema.h"
+#include "core/scrambler.h"
+#include "core/workstation.h"
 #include "login/frm_ilk_giris.h"
-#include "login/session.h"
 #include "logindemo.h"
 #include "platform/deployment.h"
 #include "platform/fileversion.h"
 #include "platform/testing/testplatform.h"
 #include "queue/frm_giris.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-#include "startup/schema.h"
-#include "startup/scrambler.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // The browser layer in the real engine (offscreen): snapshots, actions, pop-ups, navigation
 // cancel, file inputs, silent mode.
+#include "core/pagesnapshot.h"
 #include "portal/pageactions.h"
 #include "portal/pagescript.h"
-#include "portal/pagesnapshot.h"
 #include "portal/portalpage.h"
 #include "portal/portalprofile.h"
 

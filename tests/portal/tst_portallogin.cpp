@@ -1,6 +1,6 @@
 // The main browser's way to a logged-in portal window, in the real engine against the simulator.
+#include "core/addresses.h"
 #include "platform/testing/testplatform.h"
-#include "portal/addresses.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
 #include "portal/portalpage.h"

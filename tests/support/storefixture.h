@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/photoprep.h"
+#include "core/schema.h"
 #include "platform/testing/testplatform.h"
-#include "queue/photoprep.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-#include "startup/schema.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "hostutil/hostutil.h"
-#include "login/versionlist.h"
+#include "core/hostutil.h"
+#include "core/versionlist.h"
 #include "platform/deployment.h"
 #include "platform/testing/testplatform.h"
 #include "updater.h"

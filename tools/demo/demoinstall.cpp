@@ -3,13 +3,13 @@
 #include "logindemo.h"
 #include "tools/demo/queuedemo.h"
 
+#include "core/connection.h"
+#include "core/database.h"
+#include "core/schema.h"
+#include "core/scrambler.h"
 #include "platform/paths.h"
 #include "platform/settingsstore.h"
 #include "platform/textcodec.h"
-#include "startup/connection.h"
-#include "startup/database.h"
-#include "startup/schema.h"
-#include "startup/scrambler.h"
 
 #include <QDir>
 #include <QFile>

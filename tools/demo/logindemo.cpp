@@ -1,9 +1,9 @@
 #include "logindemo.h"
 
-#include "hostutil/hostutil.h"
+#include "core/database.h"
+#include "core/hostutil.h"
+#include "core/scrambler.h"
 #include "platform/fileversion.h"
-#include "startup/database.h"
-#include "startup/scrambler.h"
 
 #include <QStringList>
 

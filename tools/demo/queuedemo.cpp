@@ -1,8 +1,8 @@
 #include "tools/demo/queuedemo.h"
 
+#include "core/database.h"
+#include "core/photoprep.h"
 #include "platform/platform.h"
-#include "queue/photoprep.h"
-#include "startup/database.h"
 
 #include <QColor>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "updater.h"
 
-#include "platform/messages.h"
+#include "platform/gui/qtmessages.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -10,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvek_Guncelleme"));
     platform::installTranslations();
+    platform::installMessageBoxes();
     // Something to look at while packages download (the fetches keep painting it).
     QLabel status(QStringLiteral("Tarvek FOTO güncelleniyor, lütfen bekleyiniz..."));
     status.setWindowTitle(QStringLiteral("Tarvek Güncelleme"));

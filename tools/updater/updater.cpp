@@ -1,6 +1,6 @@
 #include "updater.h"
 
-#include "login/versionlist.h"
+#include "core/versionlist.h"
 #include "platform/deployment.h"
 #include "platform/platform.h"
 #include "platform/textcodec.h"

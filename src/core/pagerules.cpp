@@ -1,0 +1,245 @@
+#include "core/pagerules.h"
+
+#include "core/portalcontract.h"
+#include "core/statustexts.h"
+
+#include <QRegularExpression>
+
+std::optional<QString> ReadScreenCode(const QString &bodyText)
+{
+    const qsizetype p = bodyText.indexOf(QStringLiteral("Ekran Kodu"));
+    if (p < 0)
+        return std::nullopt;
+    // "Ekran Kodu" is 10 characters and the portal prints " :" after it, so the code's window
+    // starts 12 characters after the label's first character (one blank before the code is
+    // still inside the window and dropped below).
+    QString candidate = bodyText.mid(p + 12, 8);
+    candidate.remove(QLatin1Char(' '));
+    candidate.remove(QLatin1Char('\r'));
+    candidate.remove(QLatin1Char('\n'));
+    return candidate;
+}
+
+std::optional<QString> ErrorTextMessage(const QString &bodyHtml)
+{
+    const qsizetype a = bodyHtml.indexOf(QStringLiteral("errorText"));
+    if (a < 0)
+        return std::nullopt;
+    const qsizetype b = bodyHtml.indexOf(QLatin1Char('>'), a);
+    if (b < 0)
+        return QString();
+    const qsizetype c = bodyHtml.indexOf(QLatin1Char('<'), b);
+    if (c < 0)
+        return QString();
+    return bodyHtml.mid(b + 1, c - b - 1);
+}
+
+bool ErrorTextApplies(const QString &currentCode)
+{
+    return currentCode != portal::code::Site();
+}
+
+PageDecision DispatchPage(const QString &c, const QString &p, const QString &searchState,
+                          const QString &title)
+{
+    if (c == portal::code::Error())
+        return {PageAction::ShowErrorPage};
+    if (c == portal::code::Messages())
+        return {PageAction::Nothing};
+    if (c == portal::code::Main()) {
+        if (searchState.isEmpty())
+            return {PageAction::StartRow, true};
+        if (searchState == Search::YibfChanged())
+            return {PageAction::RequestSearchPage, true};
+        return {PageAction::Nothing, true};
+    }
+    if (c == portal::code::Search()) {
+        if (searchState == Search::Click() || searchState == Search::Click2())
+            return {PageAction::SubmitSearch};
+        if (searchState == Search::Searching())
+            return {PageAction::EvaluateSearch};
+        return {PageAction::Nothing};
+    }
+    if (c == portal::code::InspectionList()) {
+        if (p.isEmpty())
+            return {PageAction::DecideOutcome};
+        if (p == portal::code::Site())
+            return {PageAction::SevenDayThenNewRecord};
+        return {PageAction::SevenDayThenUntick};
+    }
+    if (c == portal::code::InspectionForm())
+        return {p == portal::code::InspectionList() ? PageAction::FillForm
+                                                    : PageAction::UntickDeclaration};
+    if (c == portal::code::None() || c.isEmpty()) {
+        if (p != portal::code::InspectionForm())
+            return {PageAction::UntickDeclaration};
+        return {title == portal::ConfirmationTitle() ? PageAction::ShowConfirmation
+                                                     : PageAction::Nothing};
+    }
+    if (c == portal::code::Site())
+        return {PageAction::CheckSiteRecord};
+    return {PageAction::UnknownCode};
+}
+
+int butonu_bul(const PageSnapshot &page, const QString &value, const QString &second,
+               const QString &kind)
+{
+    if (kind == QStringLiteral("resim")) {
+        for (int i = 0; i < page.images.size(); ++i)
+            if (page.images[i].alt == value && page.images[i].src == second)
+                return i;
+        return -1;
+    }
+    if (kind == QStringLiteral("buton") && !page.forms.isEmpty()) {
+        const QList<SnapElement> &elements = page.forms.first().elements;
+        for (int i = 0; i < elements.size(); ++i)
+            if (elements[i].value == value && elements[i].type == second)
+                return elements[i].disabled ? -1 : i;
+    }
+    return -1;
+}
+
+QString YibfFromRecordText(const QString &recordHtml)
+{
+    QString number = recordHtml.section(QLatin1Char('/'), 0, 0);
+    number.remove(QLatin1Char(' '));
+    return number;
+}
+
+SearchResult EvaluateSearch(int rows)
+{
+    if (rows <= 0)
+        return SearchResult::NotFound;
+    return rows > 1 ? SearchResult::Several : SearchResult::One;
+}
+
+QDate ParsePortalDate(const QString &cell)
+{
+    // The portal writes day.month.year; a time after the date is ignored.
+    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})"));
+    const QRegularExpressionMatch m = re.match(cell);
+    if (!m.hasMatch())
+        return {};
+    return QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+}
+
+int rapor_sirasi(int mode, const QList<QStringList> &listRows, const QString &adaWeb,
+                 const QDate &today)
+{
+    // A missing list counts as the header-only list: there is nothing dated to judge.
+    if (adaWeb.isEmpty() || listRows.size() <= 1)
+        return 1;
+    const QStringList &last = listRows.last();
+    const QString cell = last.isEmpty() ? QString() : last.first();
+    if (cell == QStringLiteral("Tarih"))
+        return -1;
+    const QDate date = ParsePortalDate(cell);
+    // A date that cannot be read proves nothing: the save is not taken as arrived (-10) and
+    // the 7-day rule does not hold the record back (1).
+    if (!date.isValid())
+        return mode == 1 ? -10 : 1;
+    const qint64 d = date.daysTo(today);
+    if (mode == 1)
+        return d == 0 ? 10 : -10;
+    return d < 7 ? -1 : 1;
+}
+
+static double LevelNumber(const QString &text)
+{
+    bool ok = false;
+    const double v =
+        QString(text).replace(QLatin1Char(','), QLatin1Char('.')).trimmed().toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+double PreviousPercentage(const QList<QStringList> &bodyRows)
+{
+    if (bodyRows.isEmpty())
+        return 0.0;
+    const QStringList &last = bodyRows.last();
+    if (last.size() < 2)
+        return 0.0;
+    // Single precision, as the portal's percentage was always held; compared against a total
+    // of the same precision so an equal total passes.
+    return double(float(LevelNumber(last[1])));
+}
+
+QString FormatPercentage(double value)
+{
+    return QString::number(value, 'g', 7).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QList<QPair<QString, QString>> LevelFields(const PendingRecord &r)
+{
+    QList<QPair<QString, QString>> out;
+    const auto add = [&](const QString &id, const QString &v) {
+        if (!v.isEmpty())
+            out.append({id, QString(v).replace(QLatin1Char(','), QLatin1Char('.'))});
+    };
+    add(portal::id::LevelFoundation(), r.levels[0]);
+    add(portal::id::LevelStructure(), r.levels[1]);
+    add(portal::id::LevelPlaster(), r.levels[2]);
+    add(portal::id::LevelRemaining(), r.levels[3]);
+    return out;
+}
+
+QList<QPair<QString, QString>> SenderFields(const PendingRecord &r)
+{
+    QList<QPair<QString, QString>> out;
+    const auto add = [&](const QString &id, const QString &v) {
+        if (!v.isEmpty())
+            out.append({id, v});
+    };
+    add(portal::id::Inspector(), r.sender);
+    add(portal::id::IdentityNumber(), r.senderTc);
+    add(portal::id::Developments(), r.developments);
+    return out;
+}
+
+double LevelTotal(const PendingRecord &r)
+{
+    const double total = LevelNumber(r.levels[0]) + LevelNumber(r.levels[1]) +
+                         LevelNumber(r.levels[2]) + LevelNumber(r.levels[3]);
+    return double(float(total));
+}
+
+std::optional<QString> PercentageRejection(double previous, double total)
+{
+    if (previous > total)
+        return SubmitText::PercentageTooLow(FormatPercentage(previous));
+    return std::nullopt;
+}
+
+QString MenuActionValue(const QString &firstDivId, const QString &action)
+{
+    return firstDivId + QLatin1Char(':') + action;
+}
+
+QList<SubmissionStep> SubmissionSteps()
+{
+    return {
+        {QStringLiteral("f1"), QStringLiteral("Gönderime Başlanıyor...")},
+        {QStringLiteral("f2"), QStringLiteral("Fotoğraf Hazırlanıyor...")},
+        {QStringLiteral("f3"), QStringLiteral("Şantiye Bulunuyor...")},
+        {QStringLiteral("f4"), QStringLiteral("Şantiye Bulundu...")},
+        {QStringLiteral("f5"), QStringLiteral("Denetim Bilgileri Açılıyor...")},
+        {QStringLiteral("f6"), QStringLiteral("Yeni Denetim Bilgileri Giriliyor...")},
+        {QStringLiteral("f7"), QStringLiteral("Fotoğraf Seçiliyor...")},
+        {QStringLiteral("f8"), QStringLiteral("Fotoğraf Seçildi...")},
+        {QStringLiteral("f9"), QStringLiteral("Onay Sayfası Açılıyor...")},
+        {QStringLiteral("f10"), QStringLiteral("Onay Sayfası Açıldı...")},
+        {QStringLiteral("f11"), QStringLiteral("Denetim Bilgisi Onaylanıyor...")},
+        {QStringLiteral("f12"), QStringLiteral("Denetim Bilgisi Onaylandı...")},
+        {QStringLiteral("f13"), QStringLiteral("Gönderim İşlemi Tamamlandı...")},
+    };
+}
+
+QString StartStepText(const QString &yibf)
+{
+    return QStringLiteral("Gönderime Başlanıyor... (") + yibf + QLatin1Char(')');
+}
+
+QString PhotoStepText(const QString &photoPath)
+{
+    return QStringLiteral("Fotoğraf Hazırlanıyor...(Foto Yolu : ") + photoPath + QLatin1Char(')');
+}

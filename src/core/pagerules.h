@@ -1,0 +1,157 @@
+#pragma once
+
+#include "core/pagesnapshot.h"
+#include "core/pendingrecord.h"
+
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <optional>
+
+// The rules of the submission window over a page snapshot: no widget in any signature.
+
+// The page code printed after "Ekran Kodu" in the body's visible text: the 8 characters that
+// start two characters after the label (its separator " :"), without spaces and line breaks.
+// Empty optional when the label is missing; the code itself may be empty or shorter than 8.
+std::optional<QString> ReadScreenCode(const QString &bodyText);
+
+// The portal's own message on a page carrying "errorText": the text strictly between the first
+// ">" at or after it and the next "<". Empty optional when the page has no "errorText"; an empty
+// message when either mark is missing.
+std::optional<QString> ErrorTextMessage(const QString &bodyHtml);
+// Whether the "errorText" rule applies under the current code (the site page shows such texts
+// as part of its normal content).
+bool ErrorTextApplies(const QString &currentCode);
+
+// The current and previous page code. A different code moves the current one into the previous
+// one; the same code again leaves both as they are (a reload keeps the page before it).
+struct CodeBook
+{
+    QString current;
+    QString previous;
+    // True when the code changed (the change runs the dispatch); false: dispatch directly.
+    bool read(const QString &code)
+    {
+        if (code == current)
+            return false;
+        previous = current;
+        current = code;
+        return true;
+    }
+};
+
+// The search state.
+namespace Search {
+inline QString YibfChanged()
+{
+    return QStringLiteral("yibf_degisti");
+}
+inline QString Click()
+{
+    return QStringLiteral("tikla");
+}
+inline QString Click2()
+{
+    return QStringLiteral("tikla2");
+}
+inline QString Searching()
+{
+    return QStringLiteral("ariyor");
+}
+} // namespace Search
+
+enum class PageAction {
+    Nothing,
+    ShowErrorPage,         // "ERROR": the critical message, nothing else
+    StartRow,              // main page, no search yet
+    RequestSearchPage,     // main page after the YİBF number was set
+    SubmitSearch,          // search page: type the number, press search
+    EvaluateSearch,        // search result: yibf_ariyor
+    CheckSiteRecord,       // site page: yibf_oku
+    DecideOutcome,         // inspection list straight after a save
+    SevenDayThenNewRecord, // inspection list from the site page
+    SevenDayThenUntick,    // inspection list from any other page
+    FillForm,              // new inspection form from the inspection list
+    UntickDeclaration,     // form or confirmation page reached from elsewhere
+    ShowConfirmation,      // the confirmation page after the form
+    UnknownCode,           // any code the program does not know
+};
+
+struct PageDecision
+{
+    PageAction action = PageAction::Nothing;
+    bool mainPage = false; // the main page: clear ada_web and mark step "f3" first
+};
+
+// What a page with code current, after previous, means under the search state. Codes compare
+// exactly (case included), in the order ERROR, LSMOI, MAIN_Y, YHHYL, DYDYL, DYDYI, null, empty,
+// YHHYR, anything else.
+PageDecision DispatchPage(const QString &current, const QString &previous,
+                          const QString &searchState, const QString &title);
+
+// butonu_bul: position of the first image (kind "resim": alt == value, src == second) or first
+// element of the first form (kind "buton": value == value, type == second); -1 when nothing
+// matches, the first match is disabled, or the kind is unknown.
+int butonu_bul(const PageSnapshot &page, const QString &value, const QString &second,
+               const QString &kind);
+
+// yibf_oku's number: the part of the site page's record text before the first "/", with every
+// space removed.
+QString YibfFromRecordText(const QString &recordHtml);
+
+enum class SearchResult { NotFound, Several, One };
+// yibf_ariyor on the number of rows of the result table.
+SearchResult EvaluateSearch(int rows);
+
+// rapor_sirasi: the date test on the last row of the inspection list (column 0, "d.M.yyyy").
+// mode 1: 10 when dated today, else -10; other modes: -1 when less than 7 days old, else 1.
+// 1 when adaWeb is empty or the list holds only its header; -1 when the last row is the header.
+int rapor_sirasi(int mode, const QList<QStringList> &listRows, const QString &adaWeb,
+                 const QDate &today);
+// The day.month.year date at the start of a list cell; invalid when it is not one.
+QDate ParsePortalDate(const QString &cell);
+
+// The previous inspection's percentage from the list body (column 1 of its last row); "." or ","
+// as decimal mark. 0 when the list is empty or the cell is empty or not a number.
+double PreviousPercentage(const QList<QStringList> &bodyRows);
+// A percentage as the operator reads it: decimal comma, no needless digits.
+QString FormatPercentage(double value);
+
+// The form fields to set, in order (element id, value), each only when its column is not empty:
+// the four levels with "," turned into "."; then, once the total passed, the sender, the
+// sender's identity number and the developments, as stored.
+QList<QPair<QString, QString>> LevelFields(const PendingRecord &r);
+QList<QPair<QString, QString>> SenderFields(const PendingRecord &r);
+// Sum of the four levels, an empty (or non-numeric) level counting 0.
+double LevelTotal(const PendingRecord &r);
+// The rejection status when the total stays below the previous percentage; an equal total passes.
+std::optional<QString> PercentageRejection(double previous, double total);
+
+// menu_calistir's value for the hidden menu input: first div's id + ":" + action.
+QString MenuActionValue(const QString &firstDivId, const QString &action);
+namespace MenuAction {
+inline QString MainPage()
+{
+    return QStringLiteral("A]MAIN_L");
+}
+inline QString SearchPage()
+{
+    return QStringLiteral("A]#{yibfBean.hazirlaYHHYL}");
+}
+inline QString MessagePage()
+{
+    return QStringLiteral("A]#{islemMesajBean.hazirlaLSMOI}");
+}
+} // namespace MenuAction
+
+// The thirteen steps of the progress list: keys "f1".."f13" and their texts.
+struct SubmissionStep
+{
+    QString key;
+    QString text;
+};
+QList<SubmissionStep> SubmissionSteps();
+QString StartStepText(const QString &yibf);      // "f1" once the row is known
+QString PhotoStepText(const QString &photoPath); // "f2" once the row is known

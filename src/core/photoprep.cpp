@@ -1,0 +1,150 @@
+#include "core/photoprep.h"
+
+#include "core/connection.h"
+#include "platform/deployment.h"
+#include "platform/platform.h"
+#include "platform/textcodec.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString kToolFile = QStringLiteral("fth32.exe");
+const QString kInstructionFile = QStringLiteral("\\input.mtg");
+const QString kTempFolder = QStringLiteral("C:\\tarvek2000word\\temp\\");
+
+// The additional caption line: the program has nothing more to print than date and parcel.
+const QString kExtraCaption;
+
+void EmptyTempFolder()
+{
+    QDir temp(platform::nativePath(kTempFolder));
+    if (!temp.exists())
+        return;
+    // "*.*": files only; subfolders stay, as they did for the office application.
+    const QStringList files = temp.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &f : files)
+        temp.remove(f);
+}
+
+void WriteInstructionFile(const QString &file, const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += platform::encodeAnsi(line) + "\r\n";
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(bytes);
+}
+} // namespace
+
+QString SiteFolderName(const QString &ada)
+{
+    QString name = ada;
+    for (const char16_t c : {u',', u'/', u':', u'*', u'?', u'\\', u'<', u'>', u' ', u'"'})
+        name.replace(QChar(c), QLatin1Char('_'));
+    name.remove(QLatin1Char('\r'));
+    return name;
+}
+
+QString AsciiFold(const QString &text)
+{
+    static const struct
+    {
+        char16_t from;
+        char16_t to;
+    } kFolds[] = {{u'İ', u'I'}, {u'ı', u'i'}, {u'Ş', u'S'}, {u'ş', u's'},
+                  {u'Ö', u'O'}, {u'ö', u'o'}, {u'Ü', u'U'}, {u'ü', u'u'},
+                  {u'ç', u'c'}, {u'Ç', u'C'}, {u'ğ', u'g'}, {u'Ğ', u'G'}};
+    QString out = text;
+    for (const auto &f : kFolds)
+        out.replace(QChar(f.from), QChar(f.to));
+    return out;
+}
+
+void RunAndWait(const QString &commandLine, int windowStyle)
+{
+    // The stamping tool has no window of its own here, so the window style has nothing to say.
+    Q_UNUSED(windowStyle);
+    const QStringList parts = platform::splitCommandLine(commandLine);
+    // The office application's folder may hold spaces ("C:\Program Files\...") and the command
+    // line does not quote it. As Windows does, the words are joined one by one until they name
+    // an existing program; failing that, the first word is the program.
+    QString program = parts.isEmpty() ? QString() : platform::programFile(parts.first());
+    QStringList args = parts.mid(1);
+    for (qsizetype n = 1; n <= parts.size(); ++n) {
+        const QString joined = platform::programFile(parts.mid(0, n).join(QLatin1Char(' ')));
+        if (QFileInfo(joined).isFile()) {
+            program = joined;
+            args = parts.mid(n);
+            break;
+        }
+    }
+    // A tool that never ends must not freeze the operator's list for ever: the wait is bounded
+    // by the deployment's limit. At the limit the tool is killed; it writes its copy through a
+    // temporary file, so nothing half-written is left and the caller simply finds no copy.
+    // A limit of 0 in the deployment file waits without end, as the office application did.
+    const int limitSeconds = platform::Deployment::current().stampToolTimeoutSeconds;
+    const int limitMs = limitSeconds > 0 ? limitSeconds * 1000 : -1;
+    const platform::WaitResult r =
+        platform::Platform::launcher().startAndWait(program, args, limitMs);
+    if (r.outcome == platform::WaitOutcome::FailedToStart)
+        platform::msgBox(commandLine + QStringLiteral(" Dosyasında Hata oluştu...") +
+                             QStringLiteral("\r\n") + r.error,
+                         platform::MsgIcon::Exclamation, QStringLiteral("Error"));
+}
+
+void StampPhoto(const QString &source, const QString &target, const QString &caption1,
+                const QString &caption2, const QString &caption3)
+{
+    if (CheckSiblingTool(kToolFile))
+        return;
+    const QString sibling = ReadSiblingFolder(QStringLiteral("Tarvek2000"));
+
+    // From here on every failure is ignored: the caller looks for the copy afterwards.
+    EmptyTempFolder();
+    const QString instructions = platform::nativePath(sibling + kInstructionFile);
+    WriteInstructionFile(instructions,
+                         {QStringLiteral("1"), kTempFolder, QStringLiteral("C:\\x.jpg"), source,
+                          target, AsciiFold(caption1), AsciiFold(caption2), AsciiFold(caption3),
+                          AsciiFold(kExtraCaption), QStringLiteral("Tarvek 2000"),
+                          QStringLiteral("1")});
+
+    // The tool maps the Windows-style paths of the instruction file itself; it inherits our
+    // drive root so both sides agree on where "C:\" lies.
+    qputenv("TARVEK_DRIVE_ROOT", platform::Platform::paths().driveRoot().toLocal8Bit());
+    RunAndWait(sibling + QLatin1Char('\\') + kToolFile + QStringLiteral(" Tarvek_Yds_mtg"), 4);
+
+    QFile::remove(instructions);
+}
+
+QString SitePhotoFolder(const QString &ortak, const QString &ada)
+{
+    return ortak + QStringLiteral("\\fotograflar\\") + SiteFolderName(ada);
+}
+
+void PrepareRecordPhoto(const PendingPhoto &record, const QString &ortak,
+                        const QString &photoDateSetting)
+{
+    const QString &name = record.alan1;
+    QString extension = name.right(3);
+    QString base;
+    if (extension == QStringLiteral("peg")) {
+        extension = QStringLiteral("jpg");
+        base = name.left(name.size() - 5);
+    } else {
+        base = name.left(name.size() - 4);
+    }
+    const QString folder = SitePhotoFolder(ortak, record.ada);
+    const QString source = folder + QLatin1Char('\\') + base + QLatin1Char('.') + extension;
+    const QString target = folder + QStringLiteral("\\web\\a.jpg");
+    // The Turkish short date form; an unknown date prints nothing after the label.
+    const QString caption1 =
+        photoDateSetting == QStringLiteral("1")
+            ? QStringLiteral("Tarih :") + record.tarih.toString(QStringLiteral("dd.MM.yyyy"))
+            : QString();
+    const QString caption2 = QStringLiteral("Pafta/Ada/Parsel :") + record.ada;
+    StampPhoto(source, target, caption1, caption2, QString());
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/outcome.h"
+#include "core/pendingrecord.h"
+
+#include <QString>
+
+#include <optional>
+
+// What the main window gives the submission window and what it gets back.
+
+// The operator's options on the main window, as the submission reads them.
+struct SubmissionOptions
+{
+    bool sevenDayRule = false; // do not send again what was sent within seven days
+    bool hangTimeout = false;  // a save that hangs ends after 100 ticks
+    bool autoConfirm = false;  // the program confirms each record itself
+    bool sendQueue = false;    // the next queued record follows after a countdown
+
+    bool operator==(const SubmissionOptions &) const = default;
+};
+
+// The record the submission window sends, and where it stands in the list (the window's caption
+// reads "position/count"). No record: nothing was queued when the portal window opened.
+struct SubmissionRequest
+{
+    std::optional<PendingRecord> record;
+    int position = 0;
+    int count = 0;
+};
+
+// How one submission ended, for the queue to apply to its record and store.
+struct SubmissionOutcome
+{
+    std::optional<QString> status;   // the row's new status text, stored with the record
+    std::optional<RowMark> mark;     // the row's new small icon
+    std::optional<Outcome> stored;   // the transmission state written with it
+    std::optional<int> countdown;    // ticks before the next queued record
+
+    bool operator==(const SubmissionOutcome &) const = default;
+};
