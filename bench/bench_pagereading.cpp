@@ -5,6 +5,7 @@
 #include "core/pagerules.h"
 #include "core/pagesnapshot.h"
 #include "platform/testing/testplatform.h"
+#include "portal/pagescript.h"
 #include "portal/portalpage.h"
 
 #include <QApplication>

@@ -123,12 +123,12 @@ int main(int argc, char **argv)
     });
 
     frm_giris *w = frm_giris::instance();
-    w->prepare = [](const PendingPhoto &, const QString &, const QString &) {};
+    w->queue().setPreparer({});
     w->navigate = [](const QUrl &) {};
     w->grid_bakanlik_kullanicilar.append({QStringLiteral("FIRMA"), QStringLiteral("Kurum")});
     w->Text2.setText(QStringLiteral("FIRMA"));
     const double fillMs = best(3, [&] { w->sorsana(); });
-    const int listed = w->ListView1->topLevelItemCount();
+    const int listed = w->queue().size();
 
     std::printf("queue list fill: %d records (%d photos found), fill %.1f ms, query + existence "
                 "checks %.1f ms, ratio %.2fx (goal <= 3x)\n",

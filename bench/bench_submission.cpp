@@ -10,7 +10,6 @@
 #include "queue/frm_giris.h"
 #include "simulator.h"
 #include "submit/frm_popup.h"
-#include "submit/submission.h"
 #include "walk.h"
 
 #include <QApplication>
@@ -81,7 +80,6 @@ int main(int argc, char *argv[])
                  "20, ?, 0, 0, 'Mehmet Öztürk', '12345678950', '1')",
                  {i + 1, ada, tp.clock->today().addDays(i - count), 10 + 2 * i});
 
-    InstallSubmission();
     frm_giris *w = frm_giris::instance();
     w->grid_bakanlik_kullanicilar = {{user, "Anadolu"}};
     w->Text2.setText(user);
@@ -109,10 +107,10 @@ int main(int argc, char *argv[])
     w->Command2->click();
     while (int(sim.records().size()) < count && total.elapsed() < 600000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        if (frm_popup::exists() == false && sim.records().size() >= count)
+        if (!w->openSubmissionWindow() && sim.records().size() >= count)
             break;
     }
-    while (frm_popup::exists() && total.elapsed() < 600000)
+    while (w->openSubmissionWindow() && total.elapsed() < 600000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     const double programMs = inWindow / 1e6 / count;
     const int sent = int(sim.records().size());

@@ -290,9 +290,8 @@ bool PendingQueue::withdraw(int row)
 
 PendingQueue::Applied PendingQueue::apply(qlonglong number, const SubmissionOutcome &outcome)
 {
-    const bool stored =
-        (!outcome.status && !outcome.stored) ||
-        StoreSubmissionEnd(number, outcome.status, outcome.stored, m_operator);
+    const bool stored = (!outcome.status && !outcome.stored) ||
+                        StoreSubmissionEnd(number, outcome.status, outcome.stored, m_operator);
     const int row = indexOf(number);
     if (row < 0)
         return stored ? Applied::Stored : Applied::Refused;

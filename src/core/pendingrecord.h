@@ -29,8 +29,8 @@ struct PendingRecord
     QString senderTc;              // gonderentc
     QString photoPath;             // the prepared copy (native path), "" when there is none
 
-    QString status;   // the row's status text
-    int colour = 0;   // the old controls' colour number (queue::kBlack, kGreen, kRed)
+    QString status; // the row's status text
+    int colour = 0; // the old controls' colour number (queue::kBlack, kGreen, kRed)
     RowMark mark = RowMark::None;
     bool ticked = false;
 

@@ -49,9 +49,9 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
     f.levels = {text("sev1"), text("sev2"), text("sev3"), text("sev4")};
     f.total = text("toplam");
 
-    const QStringList values = {text("yibf"),     text("ada"),     f.levels[0],  f.levels[1],
-                                f.levels[2],      f.levels[3],     f.total,      f.developments,
-                                f.note,           f.sender,        f.senderTc,   f.photoName};
+    const QStringList values = {text("yibf"), text("ada"), f.levels[0], f.levels[1],
+                                f.levels[2],  f.levels[3], f.total,     f.developments,
+                                f.note,       f.sender,    f.senderTc,  f.photoName};
     const auto &labels = queue::DetailRows();
     for (int i = 0; i < labels.size(); ++i)
         c.details.append({labels[i].key, labels[i].label, values.value(i)});

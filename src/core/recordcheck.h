@@ -34,15 +34,15 @@ struct DetailLine
 
 struct RecordCheck
 {
-    bool found = false;    // false: the record's details could not be read; nothing else is set
-    PendingRecord fresh;   // the record with its details as the database holds them now
+    bool found = false;  // false: the record's details could not be read; nothing else is set
+    PendingRecord fresh; // the record with its details as the database holds them now
     QList<DetailLine> details;
     // The failed checks in the order they apply to the row (each sets its status text).
     QList<queue::CheckFailure> failures;
     // The status left after the failures is none the checks expect: the row is marked red with
     // the problem icon, its tick and text kept.
     bool unsettled = false;
-    QString preview;      // the picture to show ("" none)
+    QString preview;        // the picture to show ("" none)
     bool fitPreview = true; // the prepared copy is fitted to the frame; an original is not
 };
 

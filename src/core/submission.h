@@ -32,10 +32,10 @@ struct SubmissionRequest
 // How one submission ended, for the queue to apply to its record and store.
 struct SubmissionOutcome
 {
-    std::optional<QString> status;   // the row's new status text, stored with the record
-    std::optional<RowMark> mark;     // the row's new small icon
-    std::optional<Outcome> stored;   // the transmission state written with it
-    std::optional<int> countdown;    // ticks before the next queued record
+    std::optional<QString> status; // the row's new status text, stored with the record
+    std::optional<RowMark> mark;   // the row's new small icon
+    std::optional<Outcome> stored; // the transmission state written with it
+    std::optional<int> countdown;  // ticks before the next queued record
 
     bool operator==(const SubmissionOutcome &) const = default;
 };

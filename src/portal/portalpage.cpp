@@ -36,6 +36,7 @@ bool PortalPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool i
 {
     if (isMainFrame && beforeNavigate && !beforeNavigate(url)) {
         m_refused.insert(url);
+        Q_EMIT navigationRefused(url);
         return false;
     }
     return true;

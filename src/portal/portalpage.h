@@ -30,6 +30,8 @@ Q_SIGNALS:
     // A finished load of the main frame, successful or not: the old control's document-complete.
     void documentComplete(const QUrl &url);
     void fileChooserAnswered(const QStringList &files);
+    // beforeNavigate refused a navigation of the main frame.
+    void navigationRefused(const QUrl &url);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;

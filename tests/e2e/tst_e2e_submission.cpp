@@ -1,29 +1,31 @@
-// The whole job against the simulator: the pending list, the portal login with the typed code,
-// the hand-over, the portal driven page by page, the outcome written back, the queue continued.
+// The whole job against the simulator, in the real browser engine: the pending list, the portal
+// login with the typed code, the hand-over, the portal driven page by page, the outcome written
+// back, the queue continued. Each case compares the firm's database with what the portal stored.
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/photoprep.h"
-#include "core/schema.h"
+#include "core/startup.h"
+#include "core/workstation.h"
+#include "demoinstall.h"
+#include "demophotos.h"
+#include "login/frm_ilk_giris.h"
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
 #include "queue/frm_giris.h"
 #include "simulator.h"
+#include "storefixture.h"
 #include "submit/frm_popup.h"
-#include "submit/submission.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCryptographicHash>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
-#include <QWebEngineView>
 #include <QtTest>
 
 using platform::testing::TestPlatform;
@@ -33,209 +35,210 @@ namespace {
 const QString kUser = QStringLiteral("12345678901");
 const QString kPassword = QStringLiteral("yds1234");
 const QString kAda = QStringLiteral("Pafta 5: 12/34 Parsel 7");
-const QString kSiteFolder = QStringLiteral("Pafta_5__12_34_Parsel_7");
 const int kYibf = 2024101;
+const QString kSent = QStringLiteral("Başarıyla Gönderildi...");
 
-struct Record
+QByteArray sha256(const QByteArray &bytes)
 {
-    int number;
-    double sev1, sev2, sev3, sev4;
-    QString developments;
-    QString ada = kAda;
-};
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? sha256(f.readAll()) : QByteArray();
+}
 } // namespace
 
 class tst_e2e_submission : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void init();
     void cleanup();
-    void queueSentUnattended();
+    void demoInstallationSendsItsQueueFromTheLogin();
     void faults_data();
     void faults();
+    void refusedOutcomeStopsTheQueue();
 
 private:
-    void addRecord(const Record &r);
+    // One site under the firm's institution, its last inspection `daysAgo` days old at
+    // `previous` percent; records are added by addRecord.
+    void firmWithOneSite(int previous = 15, int daysAgo = 30);
+    void addRecord(int number, const QList<double> &levels, const QString &ada = kAda);
+    frm_giris *mainWindow(const QString &options);
+    void typeEveryCode(frm_giris *w);
     QString y3436() const { return ConnectionString(QStringLiteral("y3436")); }
-    QByteArray seed(int previousPercent = 15, int daysAgo = 30) const;
-    void typeEveryCode(frm_giris *w, int *codes);
 
-    std::unique_ptr<TestPlatform> m_tp;
+    std::unique_ptr<QueueFixture> m_fx;
     std::unique_ptr<Simulator> m_sim;
-    QString m_ortak;
-    QMap<int, QByteArray> m_photoHash;
+    int m_codes = 0;
 };
 
-void tst_e2e_submission::initTestCase()
+void tst_e2e_submission::cleanup()
 {
-    InstallSubmission();
+    if (frm_giris::exists())
+        frm_giris::release();
+    m_sim.reset();
+    m_fx.reset();
+    m_codes = 0;
 }
 
-QByteArray tst_e2e_submission::seed(int previousPercent, int daysAgo) const
+void tst_e2e_submission::typeEveryCode(frm_giris *w)
 {
-    const QJsonObject s{
+    // The operator types the code of every security-code image.
+    connect(w->portalLogin, &PortalLogin::securityDialogShown, this, [this](frm_guvenlik *d) {
+        ++m_codes;
+        QTimer::singleShot(0, d, [this, d] {
+            d->Text1->setText(m_sim->latestCode());
+            d->Command1->click();
+        });
+    });
+}
+
+void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
+{
+    // The demo builder's installation, opened as the program opens it: start-up, the operator
+    // login, the main window's list, then the queue sent unattended.
+    m_fx = std::make_unique<QueueFixture>();
+    DemoInstall demo{m_fx->tp.root.path() + QStringLiteral("/demo")};
+    platform::Services real;
+    real.paths = std::make_shared<platform::PathMapper>(demo.driveRoot());
+    real.settings = std::make_shared<platform::NativeSettingsService>(demo.settingsRoot());
+    platform::Platform::install(real);
+    m_fx->tp.launcher->runForReal = true; // the stamping tool prepares what lies in the site folder
+    QString error;
+    QVERIFY2(BuildDemoInstall(demo, &error), qPrintable(error));
+    QVERIFY2(InstallStampTool(platform::nativePath(DemoInstall::siblingFolder()), &error),
+             qPrintable(error));
+    ydssim::Options options;
+    options.seedFile = demo.root + QStringLiteral("/yds-seed.json");
+    options.updatesDir = demo.root + QStringLiteral("/updates");
+    m_sim = std::make_unique<Simulator>(options);
+    QVERIFY2(m_sim->start(), qPrintable(m_sim->error()));
+    QVERIFY(m_sim->setToday(m_fx->tp.clock->today()));
+    platform::Deployment::setCurrent(m_sim->deployment());
+    SetProgramFolder(QStringLiteral(TARVEK_BUILD_DIR "/src")); // the built programs are current
+    db::CloseAll();
+
+    QPointer<frm_ilk_giris> login;
+    RunStartup(QString(), [&login] {
+        login = new frm_ilk_giris;
+        login->load();
+    });
+    QVERIFY(login && login->isVisible());
+    const DemoLogin who = DemoOperator();
+    login->Combo2->setCurrentText(who.institution);
+    login->Text6->setText(who.user);
+    login->Text7->setText(who.password);
+    login->Command6->click();
+    QVERIFY(frm_giris::exists());
+    frm_giris *w = frm_giris::instance();
+    QVERIFY(w->isVisible());
+
+    // Eleven pending records; the checks leave three to send (a prepared copy, a photograph
+    // stamped while the list filled, and one found only in "web").
+    PendingQueue &queue = w->queue();
+    QCOMPARE(queue.size(), 11);
+    QCOMPARE(w->Label1->text(), QStringLiteral("11 adet Fotoğraf Bulundu..."));
+    for (int i = 0; i < queue.size(); ++i)
+        w->listvievx_click(i + 1); // the operator looks at every row: its checks run
+    QList<qlonglong> sendable;
+    for (int i = 0; i < queue.size(); ++i)
+        if (queue.at(i).queued())
+            sendable << queue.at(i).number;
+    QCOMPARE(sendable, (QList<qlonglong>{501, 508, 509}));
+
+    typeEveryCode(w);
+    w->Check7->setChecked(true); // the program confirms each record itself
+    w->Check8->setChecked(true); // and goes on with the next one
+    w->Command2->click();
+    const auto sentCount = [&] {
+        const auto rows = db::Select(y3436(), "select sayı from yedek5 where bak_durum='2' and "
+                                              "prog_ID=2003");
+        return rows ? int(rows->size()) : -1;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(sentCount(), 3, 120000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->openSubmissionWindow(), 30000);
+    QCOMPARE(m_codes, 3);
+
+    const QJsonArray received = m_sim->records();
+    QCOMPARE(received.size(), 3);
+    for (int i = 0; i < received.size(); ++i) {
+        const qlonglong number = sendable[i];
+        const PendingRecord &r = queue.at(queue.indexOf(number));
+        QCOMPARE(r.status, kSent);
+        QCOMPARE(r.mark, RowMark::Done);
+        const QJsonObject got = received[i].toObject();
+        const QJsonObject fields = got["fields"].toObject();
+        QCOMPARE(got["yibf"].toVariant().toString(), r.yibf);
+        QCOMPARE(fields["oyds_form:seviye_tasiyici"].toString(), r.levels[1]);
+        QCOMPARE(fields["oyds_form:Tespiti_Yapan"].toString(), r.sender);
+        QCOMPARE(fields["oyds_form:tc_kimlik_no"].toString(), r.senderTc);
+        QCOMPARE(fields["oyds_form:Yapıdaki_Gelişmeler"].toString(), r.developments);
+        QCOMPARE(got["file"].toObject()["sha256"].toString().toLatin1(), fileHash(r.photoPath));
+        const auto row = db::Select(y3436(), "select * from yedek5 where sayı=?", {number});
+        QVERIFY(row && row->size() == 1);
+        QCOMPARE(row->first().value("bak_tarih").toDate(), m_fx->tp.clock->today());
+        QCOMPARE(db::Text(row->first(), "bakanlik_aciklama"), kSent);
+        QCOMPARE(db::Text(row->first(), "kullanici"), who.user);
+    }
+}
+
+void tst_e2e_submission::firmWithOneSite(int previous, int daysAgo)
+{
+    m_fx = std::make_unique<QueueFixture>();
+    m_fx->tp.clock->setNow(QDateTime(QDate::currentDate(), QTime(10, 0)));
+    m_sim = std::make_unique<Simulator>();
+    QVERIFY2(m_sim->start(), qPrintable(m_sim->error()));
+    const QJsonObject seed{
         {"institutions", QJsonArray{QJsonObject{{"name", "Anadolu Yapı Denetim Ltd. Şti."},
                                                 {"user", kUser},
-                                                {"password", kPassword},
-                                                {"number", "1453"}}}},
+                                                {"password", kPassword}}}},
         {"sites", QJsonArray{QJsonObject{
                       {"yibf", QString::number(kYibf)},
                       {"institution", kUser},
                       {"ada", kAda},
-                      {"owner", "Ayşe Yılmaz"},
-                      {"inspections", QJsonArray{QJsonObject{
-                                          {"daysAgo", daysAgo},
-                                          {"levels", QJsonArray{previousPercent, 0, 0, 0}}}}}}}}};
-    return QJsonDocument(s).toJson();
-}
-
-void tst_e2e_submission::init()
-{
-    m_tp = std::make_unique<TestPlatform>();
-    m_tp->clock->setNow(QDateTime(QDate::currentDate(), QTime(10, 0)));
-    m_sim = std::make_unique<Simulator>();
-    QVERIFY2(m_sim->start(), qPrintable(m_sim->error()));
-    QVERIFY(m_sim->reset(seed()));
-    QVERIFY(m_sim->setToday(m_tp->clock->today()));
+                      {"inspections",
+                       QJsonArray{QJsonObject{{"daysAgo", daysAgo},
+                                              {"levels", QJsonArray{previous, 0, 0, 0}}}}}}}}};
+    QVERIFY(m_sim->reset(QJsonDocument(seed).toJson()));
+    QVERIFY(m_sim->setToday(m_fx->tp.clock->today()));
     platform::Deployment::setCurrent(m_sim->deployment());
-
-    const QString store = m_tp->root.path() + "/store";
-    QDir().mkpath(store);
-    QVERIFY(CreateSqliteStore(store + "/y3436.sqlite3", "y3436"));
-    QVERIFY(CreateSqliteStore(store + "/f3436.sqlite3", "f3436"));
-    Connection() = ConnectionSettings();
-    Connection().WorkFolder = "c:\\tarvek2000word\\";
-    Connection().ConnectionPrefix = BuildConnectionPrefix("sqlite:" + store);
-    m_ortak = m_tp->root.path() + "/ortak";
-    QVERIFY(db::Exec(ConnectionString("f3436"),
-                     "insert into ayarlar2 (foto_tarih_at, ortak) values ('1', ?)", {m_ortak}));
-    QVERIFY(db::Exec(y3436(),
-                     "insert into inşaat (sayi, ada, yedek1, arsasahibi, müteahhit, firma) values "
-                     "(1, ?, ?, 'Ayşe Yılmaz', 'Öztürk İnşaat', ?)",
-                     {kAda, kYibf, kUser}));
+    m_fx->settings(m_fx->ortak);
+    m_fx->site(1, kAda, kYibf, QStringLiteral("Ayşe Yılmaz"), QStringLiteral("Öztürk İnşaat"),
+               kUser);
 }
 
-void tst_e2e_submission::cleanup()
+void tst_e2e_submission::addRecord(int number, const QList<double> &levels, const QString &ada)
 {
-    if (frm_popup::exists())
-        frm_popup::instance()->close();
-    frm_giris::release();
-    db::CloseAll();
-    m_sim.reset();
-    m_tp.reset();
-}
-
-void tst_e2e_submission::addRecord(const Record &r)
-{
-    const QString name = QStringLiteral("foto%1.jpg").arg(r.number);
-    const QString web = m_ortak + "/fotograflar/" + SiteFolderName(r.ada) + "/web";
-    QDir().mkpath(web);
-    QImage image(880, 660, QImage::Format_RGB32);
-    image.fill(QColor(20 * r.number % 255, 120, 200));
-    QVERIFY(image.save(web + "/" + name, "JPG", 80));
-    QFile f(web + "/" + name);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    m_photoHash[r.number] =
-        QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+    QVERIFY(QueueFixture::writePhoto(m_fx->webFolder(ada), QStringLiteral("foto%1.jpg").arg(number),
+                                     880, 660)
+                .size() > 0);
     QVERIFY(db::Exec(y3436(),
                      "insert into yedek5 (sayı, ada, tarih, alan1, alan2, aciklama, toplam, sev1, "
-                     "sev2, sev3, sev4, gonderen, gonderentc, bak_durum) values (?, ?, ?, ?, ?, "
-                     "'', ?, ?, ?, ?, ?, 'Mehmet Öztürk', '12345678950', '1')",
-                     {r.number, r.ada, m_tp->clock->today().addDays(r.number - 10), name,
-                      r.developments, r.sev1 + r.sev2 + r.sev3 + r.sev4, r.sev1, r.sev2, r.sev3,
-                      r.sev4}));
+                     "sev2, sev3, sev4, gonderen, gonderentc, bak_durum) values (?, ?, ?, ?, "
+                     "'Kaba inşaat tamamlandı', '', ?, ?, ?, ?, ?, 'Mehmet Öztürk', "
+                     "'12345678950', '1')",
+                     {number, ada, m_fx->tp.clock->today().addDays(number - 10),
+                      QStringLiteral("foto%1.jpg").arg(number),
+                      levels[0] + levels[1] + levels[2] + levels[3], levels[0], levels[1],
+                      levels[2], levels[3]}));
 }
 
-void tst_e2e_submission::queueSentUnattended()
+frm_giris *tst_e2e_submission::mainWindow(const QString &options)
 {
-    const QList<Record> records{
-        {1, 20, 10, 0, 0, "Temel betonu döküldü"},  {2, 20, 12.5, 0, 0, "Birinci kat perdeleri"},
-        {3, 20, 15, 2.5, 0, "İkinci kat döşemesi"}, {4, 20, 20, 5, 0, "Çatı iskelesi kuruldu"},
-        {5, 20, 25, 10, 5, "Sıva başladı"},
-    };
-    for (const Record &r : records)
-        addRecord(r);
-
+    // What a successful operator login leaves in the main window.
     frm_giris *w = frm_giris::instance();
-    w->grid_bakanlik_kullanicilar = {{kUser, "Anadolu Yapı Denetim Ltd. Şti."}};
-    w->Text2.setText(kUser);
+    w->grid_bakanlik_kullanicilar = {{kUser, QStringLiteral("Anadolu Yapı Denetim Ltd. Şti.")}};
+    w->ilk_kullanici.setText(QStringLiteral("operator"));
     w->Text3.setText(kPassword);
-    w->ilk_kullanici.setText("operator");
-    w->show();
-    QCOMPARE(w->ListView1->topLevelItemCount(), records.size());
-    w->Check7->setChecked(true); // the program confirms each record itself
-    w->Check8->setChecked(true); // and goes on with the next one
-
-    int codes = 0;
-    typeEveryCode(w, &codes);
-
-    w->Command2->click();
-    const auto sentCount = [&] {
-        const auto rows = db::Select(y3436(), "select sayı from yedek5 where bak_durum='2'");
-        return rows ? int(rows->size()) : -1;
-    };
-    QElapsedTimer clock;
-    clock.start();
-    while (sentCount() != records.size() && clock.elapsed() < 180000) {
-        QTest::qWait(50);
-        if (qEnvironmentVariableIsSet("E2E_TRACE") && clock.elapsed() % 1000 < 50) {
-            QString state;
-            if (frm_popup::exists()) {
-                frm_popup *p = frm_popup::instance();
-                state = QStringLiteral("popup visible=%1 code=%2 prev=%3 url=%4")
-                            .arg(p->isVisible())
-                            .arg(p->ekrankodu.text(), p->eski_ekrankodu.text(),
-                                 p->WebBrowser1->url().toString());
-            }
-            QStringList statuses;
-            for (int i = 0; i < w->ListView1->topLevelItemCount(); ++i)
-                statuses << w->ListView1->topLevelItem(i)->text(9);
-            qInfo() << statuses;
-            qInfo() << "sent" << sentCount() << "codes" << codes << "msgs"
-                    << m_tp->messages->texts() << state << "main url" << w->WebBrowser1->url();
-        }
-    }
-    QCOMPARE(sentCount(), int(records.size()));
-    QTRY_VERIFY_WITH_TIMEOUT(!frm_popup::exists() || !frm_popup::instance()->isVisible(), 30000);
-
-    QCOMPARE(codes, records.size());
-    const QJsonArray received = m_sim->records();
-    QCOMPARE(received.size(), records.size());
-    for (int i = 0; i < records.size(); ++i) {
-        const Record &r = records[i];
-        const QJsonObject got = received[i].toObject();
-        const QJsonObject fields = got["fields"].toObject();
-        QCOMPARE(got["yibf"].toVariant().toString(), QString::number(kYibf));
-        QCOMPARE(fields["oyds_form:seviye_tasiyici"].toString(), QString::number(r.sev2));
-        QCOMPARE(fields["oyds_form:Tespiti_Yapan"].toString(), QStringLiteral("Mehmet Öztürk"));
-        QCOMPARE(fields["oyds_form:tc_kimlik_no"].toString(), QStringLiteral("12345678950"));
-        QCOMPARE(fields["oyds_form:Yapıdaki_Gelişmeler"].toString(), r.developments);
-        QCOMPARE(got["file"].toObject()["sha256"].toString().toLatin1(), m_photoHash[r.number]);
-
-        const auto row = db::Select(y3436(), "select * from yedek5 where sayı=?", {r.number});
-        QVERIFY(row && row->size() == 1);
-        QCOMPARE(db::Text(row->first(), "bak_durum"), QStringLiteral("2"));
-        QCOMPARE(row->first().value("bak_tarih").toDate(), m_tp->clock->today());
-        QCOMPARE(db::Text(row->first(), "bakanlik_aciklama"),
-                 QStringLiteral("Başarıyla Gönderildi..."));
-        QCOMPARE(row->first().value("prog_ID").toInt(), 2003);
-        QCOMPARE(w->ListView1->topLevelItem(i)->text(9), QStringLiteral("Başarıyla Gönderildi..."));
-    }
-}
-
-void tst_e2e_submission::typeEveryCode(frm_giris *w, int *codes)
-{
-    // The operator types the code of every security-code image.
-    connect(w->portalLogin, &PortalLogin::securityDialogShown, this,
-            [this, codes](frm_guvenlik *d) {
-                ++*codes;
-                QTimer::singleShot(0, d, [this, d] {
-                    d->Text1->setText(m_sim->latestCode());
-                    d->Command1->click();
-                });
-            });
+    w->Text2.setText(kUser);
+    w->Check3->setChecked(options.contains('3'));
+    w->Check4->setChecked(options.contains('4'));
+    w->Check7->setChecked(options.contains('7'));
+    w->Check8->setChecked(options.contains('8'));
+    typeEveryCode(w);
+    return w;
 }
 
 void tst_e2e_submission::faults_data()
@@ -244,25 +247,24 @@ void tst_e2e_submission::faults_data()
     QTest::addColumn<int>("previous");    // the site's last inspection: percentage
     QTest::addColumn<int>("daysAgo");     // and age
     QTest::addColumn<QString>("options"); // main window boxes ticked: "3", "4", "7"
-    // What the operator does: "", "cancel-on-message", "cancel-on-DYDYL", "cancel-on-frame",
-    // "vazgec".
+    // What the operator does: "", "cancel-on-message", "cancel-on-list", "cancel-on-frame",
+    // "decline".
     QTest::addColumn<QString>("operatorDoes");
     QTest::addColumn<QString>("status"); // the row's status text (its beginning)
-    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("mark");
     QTest::addColumn<QString>("state");   // bak_durum afterwards
     QTest::addColumn<int>("received");    // records the portal stored
     QTest::addColumn<QString>("message"); // a message box shown (a part of it), or ""
-    const QString sent = "Başarıyla Gönderildi...";
     const QString cancelled = "Gönderim iptal edildi...";
     auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
     row("sent") << "" << 15 << 30 << "7"
-                << "" << sent << 1 << "2" << 1 << "";
+                << "" << kSent << 1 << "2" << 1 << "";
     row("no search result") << "no-result" << 15 << 30 << "7"
                             << ""
                             << "BAKANLIK SİTESİNDE 2024101 NOLU YİBF BULUNAMADI..." << 0 << "1" << 0
                             << "";
     row("several results, then one") << "several-results" << 15 << 30 << "7"
-                                     << "" << sent << 1 << "2" << 1 << "";
+                                     << "" << kSent << 1 << "2" << 1 << "";
     row("another site's record") << "other-site" << 15 << 30 << "7"
                                  << ""
                                  << "YİBF Bulunamadı..." << 0 << "1" << 0 << "";
@@ -282,7 +284,7 @@ void tst_e2e_submission::faults_data()
         << ""
         << "7 gün içinde foto aktarıldığından gönderilmedi..." << 1 << "2" << 0 << "";
     row("inspected 6 days ago, 7-day rule off") << "" << 15 << 6 << "7"
-                                                << "" << sent << 1 << "2" << 1 << "";
+                                                << "" << kSent << 1 << "2" << 1 << "";
     row("validation text on the form") << "validation" << 15 << 30 << "7"
                                        << ""
                                        << "YİBF NO: 2024101" << 0 << "1" << 0 << "";
@@ -311,9 +313,9 @@ void tst_e2e_submission::faults_data()
         << "confirm-null" << 15 << 30 << "47"
         << "cancel-on-frame" << cancelled << 2 << "1" << 0 << "";
     row("operator cancels") << "" << 15 << 30 << "7"
-                            << "cancel-on-DYDYL" << cancelled << 2 << "1" << 0 << "";
+                            << "cancel-on-list" << cancelled << 2 << "1" << 0 << "";
     row("operator declines the confirmation") << "" << 15 << 30 << ""
-                                              << "vazgec"
+                                              << "decline"
                                               << "Onaylama iptal edildi..." << 0 << "1" << 0 << "";
 }
 
@@ -325,74 +327,94 @@ void tst_e2e_submission::faults()
     QFETCH(QString, options);
     QFETCH(QString, operatorDoes);
     QFETCH(QString, status);
-    QFETCH(int, icon);
+    QFETCH(int, mark);
     QFETCH(QString, state);
     QFETCH(int, received);
     QFETCH(QString, message);
 
-    QVERIFY(m_sim->reset(seed(previous, daysAgo)));
-    Record record{1, 20, 40, 10, 0, "Kaba inşaat tamamlandı"};
+    firmWithOneSite(previous, daysAgo);
+    QString ada = kAda;
     if (fault == "twin-site") {
-        record.ada = kAda + " B";
-        QVERIFY(db::Exec(y3436(),
-                         "insert into inşaat (sayi, ada, yedek1, firma) values (2, ?, ?, ?)",
-                         {record.ada, kYibf, kUser}));
+        ada = kAda + " B";
+        m_fx->site(2, ada, kYibf, QStringLiteral("x"), QStringLiteral("y"), kUser);
     } else if (!fault.isEmpty()) {
         const QStringList f = fault.split('=');
         QVERIFY(m_sim->setFault(f[0], f.value(1)));
     }
-    addRecord(record);
-    frm_giris *w = frm_giris::instance();
-    w->grid_bakanlik_kullanicilar = {{kUser, "Anadolu Yapı Denetim Ltd. Şti."}};
-    w->Text2.setText(kUser);
-    w->Text3.setText(kPassword);
-    w->ilk_kullanici.setText("operator");
-    w->Check3->setChecked(options.contains('3'));
-    w->Check4->setChecked(options.contains('4'));
-    w->Check7->setChecked(options.contains('7'));
-    int codes = 0;
-    typeEveryCode(w, &codes);
+    addRecord(1, {20, 40, 10, 0}, ada);
+    frm_giris *w = mainWindow(options);
+    QCOMPARE(w->queue().size(), 1);
     if (operatorDoes == "cancel-on-message")
-        m_tp->messages->onShow = [](const auto &) {
-            QTimer::singleShot(0, [] {
-                if (frm_popup::exists())
-                    frm_popup::instance()->Command1->click();
+        m_fx->tp.messages->onShow = [w](const auto &) {
+            QTimer::singleShot(0, w, [w] {
+                if (w->openSubmissionWindow())
+                    w->openSubmissionWindow()->Command1->click();
             });
         };
 
     w->Command2->click();
-    QTRY_VERIFY_WITH_TIMEOUT(frm_popup::exists() && frm_popup::instance()->isVisible(), 30000);
-    QElapsedTimer clock;
-    clock.start();
-    while (frm_popup::exists() && clock.elapsed() < 60000) {
-        frm_popup *p = frm_popup::instance();
-        if (operatorDoes == "cancel-on-DYDYL" && p->ekrankodu.text() == "DYDYL")
+    QTRY_VERIFY_WITH_TIMEOUT(w->openSubmissionWindow() && w->openSubmissionWindow()->isVisible(),
+                             30000);
+    // The operator watches the window and acts when the moment comes.
+    const auto operatorActs = [&] {
+        frm_popup *p = w->openSubmissionWindow();
+        if (!p)
+            return true;
+        if (operatorDoes == "cancel-on-list" && p->ekrankodu.text() == "DYDYL")
             p->Command1->click();
         else if (operatorDoes == "cancel-on-frame" && p->Frame7->isVisible())
             p->Command1->click();
-        else if (operatorDoes == "vazgec" && p->Frame7->isVisible())
+        else if (operatorDoes == "decline" && p->Frame7->isVisible())
             p->Command6->click();
-        QTest::qWait(20);
-    }
-    QVERIFY2(!frm_popup::exists(), "the submission window stayed open");
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(operatorActs(), 60000);
 
-    QTreeWidgetItem *item = w->ListView1->topLevelItem(0);
-    QVERIFY2(item->text(9).startsWith(status), qPrintable(item->text(9)));
-    QCOMPARE(frm_giris::smallIcon(item), icon);
-    const auto rows = db::Select(y3436(), "select * from yedek5 where sayı=1");
-    QVERIFY(rows && rows->size() == 1);
-    QCOMPARE(db::Text(rows->first(), "bak_durum"), state);
-    QVERIFY(db::Text(rows->first(), "bakanlik_aciklama").startsWith(status.left(50)));
+    const PendingRecord &r = w->queue().at(0);
+    QVERIFY2(r.status.startsWith(status), qPrintable(r.status));
+    QCOMPARE(int(r.mark), mark);
+    QCOMPARE(m_fx->column(1, "bak_durum").toString(), state);
+    QVERIFY(m_fx->column(1, "bakanlik_aciklama").toString().startsWith(status.left(50)));
     QCOMPARE(int(m_sim->records().size()), received);
     // Nothing is ever marked sent that the portal did not store.
-    if (item->text(9) == QStringLiteral("Başarıyla Gönderildi..."))
+    if (r.status == kSent)
         QVERIFY(received > 0);
     if (message.isEmpty())
-        QCOMPARE(m_tp->messages->texts(), QStringList());
+        QCOMPARE(m_fx->tp.messages->texts(), QStringList());
     else
-        QVERIFY2(!m_tp->messages->shown.isEmpty() &&
-                     m_tp->messages->shown[0].text.contains(message),
-                 qPrintable(m_tp->messages->texts().join(" | ")));
+        QVERIFY2(!m_fx->tp.messages->shown.isEmpty() &&
+                     m_fx->tp.messages->shown[0].text.contains(message),
+                 qPrintable(m_fx->tp.messages->texts().join(" | ")));
+}
+
+void tst_e2e_submission::refusedOutcomeStopsTheQueue()
+{
+    // The firm's database takes the checks' notes but refuses the outcome of a submission.
+    firmWithOneSite();
+    addRecord(1, {20, 10, 0, 0});
+    addRecord(2, {20, 20, 0, 0});
+    QVERIFY(db::Exec(y3436(), "create trigger refuse before update on yedek5 when "
+                              "new.prog_ID = 2003 begin select raise(abort, 'disk is full'); end"));
+    frm_giris *w = mainWindow(QStringLiteral("78"));
+    w->Command2->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_fx->tp.messages->shown.isEmpty(), 60000);
+
+    // The portal holds the first record; the operator is told not to send it again.
+    const QString shown = m_fx->tp.messages->shown[0].text;
+    QVERIFY2(shown.startsWith(QStringLiteral("Gönderim sonucu veritabanına yazılamadı...")) &&
+                 shown.contains(QStringLiteral("tekrar GÖNDERMEYİNİZ")),
+             qPrintable(shown));
+    QCOMPARE(m_sim->records().size(), 1);
+    const PendingRecord &first = w->queue().at(0);
+    QCOMPARE(first.status, QStringLiteral("Bakanlığa Gönderildi, Veritabanına Yazılamadı!"));
+    QCOMPARE(first.mark, RowMark::Problem);
+    QVERIFY(!first.queued());
+    // Nothing half-written: the record is as it was; the queue does not go on.
+    QCOMPARE(m_fx->column(1, "bak_durum").toString(), QStringLiteral("1"));
+    QCOMPARE(m_fx->column(1, "prog_ID").toInt(), 0);
+    QVERIFY(!w->Timer1->isActive());
+    QVERIFY(w->queue().at(1).queued());
+    QCOMPARE(m_sim->records().size(), 1);
 }
 
 QTEST_MAIN(tst_e2e_submission)

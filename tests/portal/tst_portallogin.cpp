@@ -5,14 +5,14 @@
 #include "portal/portallogin.h"
 #include "portal/portalpage.h"
 #include "simulator.h"
+#include "submit/frm_popup.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
+#include <QtTest>
 
 #include <httplib.h>
-
-#include <QtTest>
 #include <thread>
 
 using platform::testing::TestPlatform;
@@ -32,16 +32,15 @@ public:
         return visible;
     }
     QWebEnginePage *submissionWindowTarget() override { return &target; }
-    std::optional<int> firstQueuedRow() override { return 3; }
-    void showSubmissionWindow(std::optional<int> row) override { shownRow = row; }
+    void handOver() override { ++handOvers; }
     QWidget *dialogParent() override { return nullptr; }
 
     QString status;
     QString temp;
     bool visible = false;
     int visibleAsked = 0;
+    int handOvers = 0;
     PortalPage target;
-    std::optional<int> shownRow;
 };
 } // namespace
 
@@ -53,11 +52,12 @@ private Q_SLOTS:
     void cleanup();
     void acceptedLoginHandsOver();
     void refusedLoginShowsThePortalMessageAndAsksAgain();
-    void outageFrontPage();
-    void ordinaryFrontPageLeadsToTheLogin();
+    void frontPage_data();
+    void frontPage();
+    void loginPageNeverLeavesForTheFrontPage_data();
     void loginPageNeverLeavesForTheFrontPage();
-    void addressWithSessionParameterIsNotTheLoginPage();
-    void visibleSubmissionWindowMakesTheLoginPageDoNothing();
+    void pagesThatStartNoLogin_data();
+    void pagesThatStartNoLogin();
     void everyCodeImageGetsItsDialog();
 
 private:
@@ -107,8 +107,7 @@ void tst_portallogin::acceptedLoginHandsOver()
     QTest::keyClicks(m_dialogs[0]->Text1, m_sim->latestCode().toLower());
     QCOMPARE(m_dialogs[0]->Text1->text(), m_sim->latestCode());
     m_dialogs[0]->Command1->click();
-    QTRY_VERIFY_WITH_TIMEOUT(m_link->shownRow.has_value(), 15000);
-    QCOMPARE(*m_link->shownRow, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(m_link->handOvers, 1, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(m_link->target.url().path().endsWith("/yds/rol/common/top.jsf"),
                              15000);
     QVERIFY(m_link->visibleAsked >= 1); // the first login page created the submission window
@@ -132,65 +131,96 @@ void tst_portallogin::refusedLoginShowsThePortalMessageAndAsksAgain()
                                             "\r\n")),
              qPrintable(text));
     QCOMPARE(m_tp->messages->shown.last().icon, platform::MsgIcon::Critical);
-    QVERIFY(!m_link->shownRow.has_value());
+    QCOMPARE(m_link->handOvers, 0);
 }
 
-void tst_portallogin::outageFrontPage()
+void tst_portallogin::frontPage_data()
 {
-    QVERIFY(m_sim->setFault(QStringLiteral("outage")));
-    m_login->openLoginPage();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_tp->messages->shown.isEmpty(), 15000);
-    QCOMPARE(m_tp->messages->shown[0].text,
-             QStringLiteral("Yapı Denetim Sistemi Uygulaması Kullanım Dışıdır."));
-    QCOMPARE(m_tp->messages->shown[0].icon, platform::MsgIcon::None);
-    QTest::qWait(300);
-    QVERIFY(m_dialogs.isEmpty()); // no new try at the login page
-    QVERIFY(m_link->status.isEmpty());
+    QTest::addColumn<bool>("outage");
+    QTest::newRow("out of service: the portal's words, no login") << true;
+    QTest::newRow("in service: on to the login page") << false;
 }
 
-void tst_portallogin::ordinaryFrontPageLeadsToTheLogin()
+void tst_portallogin::frontPage()
 {
-    m_page->load(QUrl(m_sim->frontUrl()));
-    QTRY_COMPARE_WITH_TIMEOUT(m_link->status, QStringLiteral("Bakanlık Sitesi Açılıyor..."), 15000);
+    QFETCH(bool, outage);
+    if (outage)
+        QVERIFY(m_sim->setFault(QStringLiteral("outage")));
+    QSignalSpy handled(m_login.get(), &PortalLogin::pageHandled);
+    // The login page redirects to the front page when the portal is out of service.
+    if (outage)
+        m_login->openLoginPage();
+    else
+        m_page->load(QUrl(m_sim->frontUrl()));
+    QTRY_VERIFY_WITH_TIMEOUT(!handled.isEmpty(), 15000);
+    if (outage) {
+        QCOMPARE(m_tp->messages->texts(),
+                 QStringList{QStringLiteral("Yapı Denetim Sistemi Uygulaması Kullanım Dışıdır.")});
+        QCOMPARE(m_tp->messages->shown[0].icon, platform::MsgIcon::None);
+        QVERIFY(m_link->status.isEmpty());
+        QVERIFY(m_dialogs.isEmpty());
+        return;
+    }
+    QCOMPARE(m_link->status, QStringLiteral("Bakanlık Sitesi Açılıyor..."));
     QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
     QCOMPARE(m_page->url().toString(), LoginPageUrl());
+}
+
+void tst_portallogin::loginPageNeverLeavesForTheFrontPage_data()
+{
+    QTest::addColumn<int>("browser");
+    QTest::newRow("main window's browser") << 0;
+    QTest::newRow("submission window's first browser") << 1;
+    QTest::newRow("submission window's second browser") << 2;
 }
 
 void tst_portallogin::loginPageNeverLeavesForTheFrontPage()
 {
+    QFETCH(int, browser);
     QVERIFY(m_sim->setFault(QStringLiteral("login-to-front")));
-    m_login->openLoginPage();
-    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
-    QTest::qWait(500); // the page's own move to the front page was cancelled
-    QCOMPARE(m_page->url().toString(), LoginPageUrl());
+    std::unique_ptr<frm_popup> popup;
+    PortalPage *page = m_page.get();
+    if (browser > 0) {
+        popup = std::make_unique<frm_popup>(SubmissionOptions{});
+        page = browser == 1 ? popup->page1() : popup->page2();
+    }
+    QSignalSpy refused(page, &PortalPage::navigationRefused);
+    page->load(QUrl(LoginPageUrl()));
+    // The page's own script moves to the front page once loaded; the move is refused.
+    QVERIFY(refused.wait(15000));
+    QCOMPARE(refused.first().first().toUrl().toString(), FrontPageUrl());
+    QCOMPARE(page->url().toString(), LoginPageUrl());
+    if (browser == 0)
+        QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
     QVERIFY(m_tp->messages->shown.isEmpty());
 }
 
-void tst_portallogin::addressWithSessionParameterIsNotTheLoginPage()
+void tst_portallogin::pagesThatStartNoLogin_data()
 {
-    QSignalSpy handled(m_login.get(), &PortalLogin::pageHandled);
-    m_page->load(QUrl(LoginPageUrl() + QStringLiteral(";jsessionid=ABC123")));
-    QVERIFY(handled.wait(15000));
-    QVERIFY(m_dialogs.isEmpty());
-    QCOMPARE(m_link->visibleAsked, 0);
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("login address with a session parameter") << ";jsessionid=ABC123" << false;
+    QTest::newRow("login page while the submission window is shown") << "" << true;
 }
 
-void tst_portallogin::visibleSubmissionWindowMakesTheLoginPageDoNothing()
+void tst_portallogin::pagesThatStartNoLogin()
 {
-    m_link->visible = true;
+    QFETCH(QString, suffix);
+    QFETCH(bool, visible);
+    m_link->visible = visible;
     QSignalSpy handled(m_login.get(), &PortalLogin::pageHandled);
-    m_login->openLoginPage();
+    m_page->load(QUrl(LoginPageUrl() + suffix));
     QVERIFY(handled.wait(15000));
-    QTest::qWait(200);
     QVERIFY(m_dialogs.isEmpty());
     QVERIFY(m_tp->messages->shown.isEmpty());
+    QCOMPARE(m_link->visibleAsked, visible ? 1 : 0);
 }
 
 void tst_portallogin::everyCodeImageGetsItsDialog()
 {
     // A login page of our own with two security-code images: one dialog for each, in turn.
     httplib::Server server;
-    int images = 0;
+    std::atomic<int> images = 0;
     QByteArray png;
     {
         QImage picture(120, 40, QImage::Format_RGB32);
@@ -216,14 +246,16 @@ void tst_portallogin::everyCodeImageGetsItsDialog()
     auto d = m_sim->deployment();
     d.portalAppHost = QString::fromStdString(base);
     platform::Deployment::setCurrent(d);
+    QSignalSpy handled(m_login.get(), &PortalLogin::pageHandled);
     m_login->openLoginPage();
     QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
     m_dialogs[0]->close();
     QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 2, 15000);
     m_dialogs[1]->close();
-    QTest::qWait(200);
+    // The page's handler ends after the last image's dialog: no third one.
+    QTRY_VERIFY_WITH_TIMEOUT(!handled.isEmpty(), 15000);
     QCOMPARE(m_dialogs.size(), 2);
-    QVERIFY(images >= 3); // the page's own image, then a code fetched for each dialog
+    QVERIFY(images >= 3); // the page's own images, then a code fetched for each dialog
     server.stop();
     serving.join();
 }
