@@ -126,6 +126,20 @@ bool Simulator::setToday(const QDate &date) const
     return res && res->status == 200;
 }
 
+bool Simulator::expireSessions(const QString &sessionId) const
+{
+    const httplib::Params params{{"session", ss(sessionId)}};
+    const auto res = client()->Post("/__test/expire-sessions", params);
+    return res && res->status == 200;
+}
+
+QJsonObject Simulator::status() const
+{
+    const auto res = client()->Get("/__test/status");
+    return res ? QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object()
+               : QJsonObject();
+}
+
 PortalClient::PortalClient(const QString &base, int readTimeoutSeconds)
     : m_client(std::make_unique<httplib::Client>(ss(base)))
 {

@@ -17,6 +17,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -38,7 +39,6 @@ public:
 
     bool start();
     QString error() const { return m_error; }
-    ydssim::Server &server() { return *m_server; }
 
     QString appBase() const;
     QString frontBase() const;
@@ -57,6 +57,10 @@ public:
     bool clearFaults(const QString &name = {}) const;
     bool reset(const QByteArray &seedJson = {}) const;
     bool setToday(const QDate &date) const;
+    // Ends one session (by id) or all of them at once.
+    bool expireSessions(const QString &sessionId = {}) const;
+    // {"sessions": live, "loggedIn": N, "logins": accepted since the reset, "held": answers}
+    QJsonObject status() const;
 
     // Logins of the built-in seed.
     static QString demoUser() { return QStringLiteral("ornekyd"); }

@@ -17,13 +17,14 @@ QStringList walkSteps()
 }
 
 PortalClient::Page walkTo(Simulator &sim, PortalClient &c, const QString &until,
-                          const WalkInput &in)
+                          const WalkInput &in, const QString &from)
 {
     const QString main = QStringLiteral("/yds/rol/ydk/main.jsf");
     const QString menu = QStringLiteral("_idJsp0:");
     PortalClient front(sim.frontBase());
     PortalClient::Page page;
-    for (const QString &step : walkSteps()) {
+    const QStringList steps = walkSteps().mid(from.isEmpty() ? 0 : walkSteps().indexOf(from));
+    for (const QString &step : steps) {
         if (step == QLatin1String("front")) {
             page = front.get(QStringLiteral("/"));
         } else if (step == QLatin1String("login-page")) {

@@ -24,8 +24,9 @@ struct WalkInput
     QByteArray photo;
 };
 
-// Walks up to and including `until`; returns the answer of that step.
+// Walks from `from` (empty = the start) up to and including `until`; returns the answer of
+// that step.
 PortalClient::Page walkTo(Simulator &sim, PortalClient &client, const QString &until,
-                          const WalkInput &in = {});
+                          const WalkInput &in = {}, const QString &from = {});
 
 } // namespace ydssim::testing

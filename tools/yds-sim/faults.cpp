@@ -14,15 +14,10 @@ QStringList steps()
 
 QStringList faultNames()
 {
-    return {fault::Outage,    fault::LoginToFront, fault::RefuseLogin,   fault::Validation,
-            fault::ErrorPage, fault::UnknownCode,  fault::NoResult,      fault::SeveralResults,
-            fault::OtherSite, fault::Hang,         fault::SaveYesterday, fault::ConfirmNull,
-            fault::RefuseFile};
-}
-
-bool faultNeedsStep(const QString &name)
-{
-    return name == fault::ErrorPage || name == fault::UnknownCode || name == fault::Hang;
+    return {fault::Outage,     fault::LoginToFront,  fault::RefuseLogin,    fault::Validation,
+            fault::ErrorPage,  fault::UnknownCode,   fault::NoResult,       fault::SeveralResults,
+            fault::OtherSite,  fault::Hang,          fault::SaveYesterday,  fault::ConfirmNull,
+            fault::RefuseFile, fault::SessionExpire, fault::ListNewestFirst};
 }
 
 bool validateFault(const QString &name, const QString &arg, QString *error)
@@ -37,7 +32,15 @@ bool validateFault(const QString &name, const QString &arg, QString *error)
         *error = QStringLiteral("fault \"%1\" takes \"script\" or \"redirect\"").arg(name);
         return false;
     }
-    if (faultNeedsStep(name)) {
+    if (name == fault::SessionExpire) {
+        bool number = false;
+        const int n = arg.toInt(&number);
+        if (!arg.isEmpty() && !(number && n >= 0) && !steps().contains(arg)) {
+            *error = QStringLiteral("fault \"%1\" takes a number of requests or a step").arg(name);
+            return false;
+        }
+    }
+    if (name == fault::ErrorPage || name == fault::UnknownCode || name == fault::Hang) {
         const QString step = arg.section(QLatin1Char(':'), 0, 0);
         if (!steps().contains(step)) {
             *error = QStringLiteral("fault \"%1\" needs a step (one of: %2)")

@@ -24,14 +24,15 @@ inline const QString Hang = QStringLiteral("hang");            // ARG: step[:SEC
 inline const QString SaveYesterday = QStringLiteral("save-yesterday");
 inline const QString ConfirmNull = QStringLiteral("confirm-null");
 inline const QString RefuseFile = QStringLiteral("refuse-file");
+// ARG N (default 0): the sessions logged in now end after N further page requests each;
+// ARG step: every session ends once that step has answered.
+inline const QString SessionExpire = QStringLiteral("session-expire");
+inline const QString ListNewestFirst = QStringLiteral("list-newest-first");
 } // namespace fault
 
 // Steps of a submission, by the request that leads to the next page.
 QStringList steps();
 QStringList faultNames();
-// Faults whose ARG must name a step.
-bool faultNeedsStep(const QString &name);
-
 // Parses "NAME" or "NAME=ARG"; on failure returns false with a message.
 bool parseFault(const QString &text, QString *name, QString *arg, QString *error);
 bool validateFault(const QString &name, const QString &arg, QString *error);

@@ -51,18 +51,36 @@ int main(int argc, char **argv)
     const QCommandLineOption hangLimit(QStringLiteral("hang-limit"),
                                        QStringLiteral("Longest hang in seconds."),
                                        QStringLiteral("S"), QStringLiteral("300"));
-    cl.addOptions({appPort, frontPort, seed, testEndpoints, latency, updates, faultOpt, hangLimit});
+    const QCommandLineOption sessionIdle(
+        QStringLiteral("session-idle"),
+        QStringLiteral("A session unused this many seconds has ended."), QStringLiteral("S"),
+        QStringLiteral("1800"));
+    const QCommandLineOption sessionRequests(
+        QStringLiteral("session-requests"),
+        QStringLiteral("A session ends after this many page requests (0 = no limit)."),
+        QStringLiteral("N"), QStringLiteral("0"));
+    cl.addOptions({appPort, frontPort, seed, testEndpoints, latency, updates, faultOpt, hangLimit,
+                   sessionIdle, sessionRequests});
     cl.process(app);
 
+    // Whole numbers, at least `least`.
+    bool numbersOk = true;
+    const auto number = [&](const QCommandLineOption &o, int least) {
+        bool ok = false;
+        const int n = cl.value(o).toInt(&ok);
+        numbersOk = numbersOk && ok && n >= least;
+        return n;
+    };
     ydssim::Options opt;
-    bool ok1 = false, ok2 = false, ok3 = false, ok4 = false;
-    opt.appPort = cl.value(appPort).toInt(&ok1);
-    opt.frontPort = cl.value(frontPort).toInt(&ok2);
-    opt.latencyMs = cl.value(latency).toInt(&ok3);
-    opt.hangLimitSeconds = cl.value(hangLimit).toInt(&ok4);
-    if (!ok1 || !ok2 || !ok3 || !ok4 || opt.appPort < 0 || opt.frontPort < 0 || opt.latencyMs < 0 ||
-        opt.hangLimitSeconds <= 0) {
-        std::fprintf(stderr, "yds-sim: ports, --latency-ms and --hang-limit take whole numbers\n");
+    opt.appPort = number(appPort, 0);
+    opt.frontPort = number(frontPort, 0);
+    opt.latencyMs = number(latency, 0);
+    opt.hangLimitSeconds = number(hangLimit, 1);
+    opt.sessionIdleSeconds = number(sessionIdle, 1);
+    opt.sessionRequests = number(sessionRequests, 0);
+    if (!numbersOk) {
+        std::fprintf(stderr, "yds-sim: ports, --latency-ms, --hang-limit, --session-idle and "
+                             "--session-requests take whole numbers\n");
         return 2;
     }
     opt.seedFile = cl.value(seed);

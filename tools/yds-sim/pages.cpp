@@ -241,7 +241,7 @@ QString searchContent(const QString &appBase, const QString &query, const QList<
     return html;
 }
 
-QString siteContent(const Site &site, const QString &shownYibf)
+QString siteContent(const Site &site)
 {
     return QStringLiteral(
                "<table class=\"detay\">\n"
@@ -252,14 +252,14 @@ QString siteContent(const Site &site, const QString &shownYibf)
                "<tr><th>Yapı Sınıfı</th><td>%8</td></tr>\n"
                "<tr><th>Denetim Sayısı</th><td>%9</td></tr>\n"
                "</table>\n<p>%10 %11</p>\n")
-        .arg(esc(shownYibf), esc(site.province), esc(site.district), esc(site.ada),
+        .arg(esc(site.yibf), esc(site.province), esc(site.district), esc(site.ada),
              esc(site.parsel), esc(site.owner), esc(site.address), esc(site.buildingClass))
         .arg(site.inspections.size())
         .arg(submit(field::Inspections, QStringLiteral("Denetim Bilgileri")),
              submit(field::BackToSearch, QStringLiteral("Geri")));
 }
 
-QString listContent(const Site &site, const QString &info)
+QString listContent(const Site &site, const QString &info, bool newestFirst)
 {
     QString html = siteSummary(site);
     if (!info.isEmpty())
@@ -269,14 +269,18 @@ QString listContent(const Site &site, const QString &info)
         "<th>Gerçekleşme Oranı</th><th>Subasman</th><th>Taşıyıcı Sistem</th>"
         "<th>Sıva</th><th>Kalan</th><th>Tespiti Yapan</th><th>Fotoğraf</th></tr>"
         "</thead>\n<tbody id=\"oyds_form:dataTable:tbody_element\">\n");
-    for (const Inspection &i : site.inspections)
-        html +=
+    QString rows;
+    for (const Inspection &i : site.inspections) {
+        const QString row =
             QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td>"
                            "<td>%7</td><td>%8</td></tr>\n")
                 .arg(i.date.toString(QStringLiteral("dd.MM.yyyy")), formatPercent(i.percent),
                      formatPercent(i.levels[0]), formatPercent(i.levels[1]),
                      formatPercent(i.levels[2]), formatPercent(i.levels[3]), esc(i.inspector),
                      esc(i.fileName));
+        rows = newestFirst ? row + rows : rows + row;
+    }
+    html += rows;
     html += QStringLiteral("</tbody>\n</table>\n<p>%1 %2</p>\n")
                 .arg(submit(field::NewInspection, QStringLiteral("Yeni Denetim Bilgisi")),
                      submit(field::BackToSite, QStringLiteral("Geri")));

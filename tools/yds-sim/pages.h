@@ -37,8 +37,9 @@ QString frontPage(const QString &appBase, bool outage);
 
 QString mainContent(const QString &user, int siteCount);
 QString searchContent(const QString &appBase, const QString &query, const QList<Site> *results);
-QString siteContent(const Site &site, const QString &shownYibf);
-QString listContent(const Site &site, const QString &info);
+QString siteContent(const Site &site);
+// The site's inspections, oldest first unless `newestFirst`.
+QString listContent(const Site &site, const QString &info, bool newestFirst);
 
 // Values of the new-record form as posted (re-shown after a validation failure).
 using FormValues = QMap<QString, QString>;

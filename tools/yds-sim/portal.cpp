@@ -6,6 +6,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <vector>
+
 // The portal's behaviour: sessions, faults and the answer of each step, without the HTTP wiring.
 namespace ydssim {
 
@@ -50,18 +53,77 @@ bool Server::Impl::applyStartFaults(QString *error)
     return true;
 }
 
-Session &Server::Impl::session(const httplib::Request &req, httplib::Response &res)
+bool Server::Impl::ended(const Session &s, Clock::time_point now) const
 {
-    QString id = cookie(req, QStringLiteral("JSESSIONID"));
-    if (id.isEmpty() || sessions.find(id) == sessions.end()) {
-        id = QString::number(QRandomGenerator::global()->generate64(), 16).toUpper() +
-             QString::number(QRandomGenerator::global()->generate64(), 16).toUpper();
-        sessions[id].id = id;
-        res.set_header("Set-Cookie",
-                       ss(QStringLiteral("JSESSIONID=%1; Path=/yds; HttpOnly").arg(id)));
+    return now - s.lastUse > std::chrono::seconds(opt.sessionIdleSeconds) || s.endsAfter == 0 ||
+           (opt.sessionRequests > 0 && s.requests >= opt.sessionRequests);
+}
+
+void Server::Impl::sweep(bool force)
+{
+    const Clock::time_point now = Clock::now();
+    if (!force && now - lastSweep < std::chrono::seconds(1) &&
+        int(sessions.size()) < opt.maxSessions)
+        return;
+    lastSweep = now;
+    std::erase_if(sessions, [&](const auto &entry) { return ended(entry.second, now); });
+    if (int(sessions.size()) >= opt.maxSessions) {
+        // The least recently used tenth goes at once, so that a flood pays for this rarely.
+        std::vector<Clock::time_point> uses;
+        uses.reserve(sessions.size());
+        for (const auto &[id, s] : sessions)
+            uses.push_back(s.lastUse);
+        const auto cut = uses.begin() + qsizetype(uses.size() / 10);
+        std::nth_element(uses.begin(), cut, uses.end());
+        std::erase_if(sessions, [&](const auto &entry) { return entry.second.lastUse <= *cut; });
     }
-    Session &s = sessions[id];
+}
+
+Session *Server::Impl::findSession(const httplib::Request &req, bool page)
+{
+    const auto it = sessions.find(cookie(req, QStringLiteral("JSESSIONID")));
+    if (it == sessions.end())
+        return nullptr;
+    Session &s = it->second;
+    const Clock::time_point now = Clock::now();
+    if (ended(s, now)) {
+        sessions.erase(it);
+        return nullptr;
+    }
+    s.lastUse = now;
+    if (page) {
+        ++s.requests;
+        if (s.endsAfter > 0)
+            --s.endsAfter;
+    }
     s.base = baseOf(req);
+    return &s;
+}
+
+Session &Server::Impl::session(const httplib::Request &req, httplib::Response &res, bool page)
+{
+    if (Session *s = findSession(req, page))
+        return *s;
+    sweep(false);
+    const QString id = QString::number(QRandomGenerator::global()->generate64(), 16).toUpper() +
+                       QString::number(QRandomGenerator::global()->generate64(), 16).toUpper();
+    res.set_header("Set-Cookie", ss(QStringLiteral("JSESSIONID=%1; Path=/yds; HttpOnly").arg(id)));
+    Session &s = sessions[id];
+    s.id = id;
+    s.lastUse = Clock::now();
+    s.requests = page ? 1 : 0;
+    s.base = baseOf(req);
+    return s;
+}
+
+Session *Server::Impl::loggedIn(const httplib::Request &req, httplib::Response &res)
+{
+    // A portal whose session is gone answers every working page with its login page.
+    Session *s = findSession(req);
+    if (!s || s->user.isEmpty()) {
+        res.set_redirect(ss(kLoginPath));
+        return nullptr;
+    }
     return s;
 }
 
@@ -127,8 +189,10 @@ bool Server::Impl::hangIfAsked(Lock &lk, const QString &step)
     const QString arg = faults.value(fault::Hang);
     const int seconds = extra == QLatin1String("-") ? opt.hangLimitSeconds : extra.toInt();
     const quint64 gen = generation;
+    ++held;
     cv.wait_for(lk, std::chrono::seconds(seconds),
                 [&] { return stopping || generation != gen || faults.value(fault::Hang) != arg; });
+    --held;
     return !stopping;
 }
 
@@ -192,13 +256,14 @@ pages::Frame Server::Impl::searchPage(Session &s)
 pages::Frame Server::Impl::sitePage(Session &s, Site &site)
 {
     return frame(s, QStringLiteral("YHHYR"), kSitePath, QStringLiteral("YDS - YİBF Bilgileri"),
-                 QStringLiteral("YİBF Bilgileri"), pages::siteContent(site, site.yibf));
+                 QStringLiteral("YİBF Bilgileri"), pages::siteContent(site));
 }
 
 pages::Frame Server::Impl::listPage(Session &s, Site &site, const QString &info)
 {
     return frame(s, QStringLiteral("DYDYL"), kListPath, QStringLiteral("YDS - Denetim Bilgileri"),
-                 QStringLiteral("Denetim Bilgileri"), pages::listContent(site, info));
+                 QStringLiteral("Denetim Bilgileri"),
+                 pages::listContent(site, info, faults.contains(fault::ListNewestFirst)));
 }
 
 pages::Frame Server::Impl::newPage(Session &s, Site &site, const pages::FormValues &values,
@@ -242,6 +307,7 @@ QString Server::Impl::login(Session &s, const httplib::Request &req)
     else if (!inst || inst->password != password)
         message = QStringLiteral("Kullanıcı adı veya şifre hatalı.");
     if (message.isEmpty()) {
+        ++logins;
         s.user = inst->user;
         s.query.clear();
         s.results.clear();

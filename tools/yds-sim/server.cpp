@@ -1,10 +1,12 @@
 #include "serverimpl.h"
+#include "taskqueue.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace ydssim::detail {
 
@@ -98,14 +100,12 @@ void Server::Impl::answerPage(const httplib::Request &req, httplib::Response &re
 {
     delay();
     Lock lk(m);
-    Session &s = session(req, res);
-    if (s.user.isEmpty()) {
-        res.set_redirect(ss(kLoginPath));
+    Session *s = loggedIn(req, res);
+    if (!s)
         return;
-    }
     QString step;
-    const QString sid = s.id;
-    pages::Frame fr = build(s, &step);
+    const QString sid = s->id;
+    pages::Frame fr = build(*s, &step);
     if (!step.isEmpty()) {
         if (!hangIfAsked(lk, step)) {
             res.status = 503;
@@ -122,6 +122,8 @@ void Server::Impl::answerPage(const httplib::Request &req, httplib::Response &re
         const QString code = hasFaultAt(fault::UnknownCode, step);
         if (!code.isEmpty())
             fr.code = code == QLatin1String("-") ? QStringLiteral("DUYRU") : code;
+        if (!hasFaultAt(fault::SessionExpire, step).isEmpty())
+            again.endsAfter = 0;
     }
     sendHtml(res, pages::loggedInPage(fr));
 }
@@ -160,6 +162,8 @@ void Server::Impl::routes()
             return;
         }
         if (message.isEmpty()) {
+            if (!hasFaultAt(fault::SessionExpire, QStringLiteral("login")).isEmpty())
+                sessions[sid].endsAfter = 0;
             res.set_redirect(ss(kLoginOkPath), 302);
             return;
         }
@@ -168,17 +172,13 @@ void Server::Impl::routes()
     });
     app.Get(ss(kLoginOkPath), [this](const httplib::Request &req, httplib::Response &res) {
         Lock lk(m);
-        if (session(req, res).user.isEmpty())
-            res.set_redirect(ss(kLoginPath));
-        else
+        if (loggedIn(req, res))
             sendHtml(res, pages::loginAcceptedPage());
     });
     app.Get("/yds/rol/ziyaretci/cikis.jsf",
             [this](const httplib::Request &req, httplib::Response &res) {
                 Lock lk(m);
-                Session &s = session(req, res);
-                s.user.clear();
-                s.draft.reset();
+                sessions.erase(cookie(req, QStringLiteral("JSESSIONID")));
                 res.set_redirect(ss(kLoginPath));
             });
     // The login page's document query is not part of this portal: back to the login.
@@ -189,7 +189,7 @@ void Server::Impl::routes()
         QString code = newSecurityCode();
         {
             Lock lk(m);
-            Session &s = session(req, res);
+            Session &s = session(req, res, false);
             s.code = code;
             latestCode = code;
         }
@@ -214,13 +214,13 @@ void Server::Impl::routes()
     app.Get("/yds/rol/ydk/denetim/onizleme.jsf",
             [this](const httplib::Request &req, httplib::Response &res) {
                 Lock lk(m);
-                Session &s = session(req, res);
-                if (s.user.isEmpty() || !s.draft) {
+                Session *s = findSession(req, false);
+                if (!s || s->user.isEmpty() || !s->draft) {
                     res.status = 404;
                     return;
                 }
                 noCache(res);
-                res.set_content(s.draft->bytes.toStdString(), "image/jpeg");
+                res.set_content(s->draft->bytes.toStdString(), "image/jpeg");
             });
     app.Get(R"(/yds/rol/(common|ydk)/.*\.jsf)",
             [this](const httplib::Request &req, httplib::Response &res) {
@@ -268,27 +268,8 @@ void Server::Impl::routes()
         testRoutes();
 }
 
-QString Server::Impl::outerLatestCode(const QString &sid) const
+QByteArray Server::Impl::sitesJson() const
 {
-    Lock lk(m);
-    if (sid.isEmpty())
-        return latestCode;
-    const auto it = sessions.find(sid);
-    return it == sessions.end() ? QString() : it->second.code;
-}
-
-QByteArray Server::Impl::outerRecords() const
-{
-    Lock lk(m);
-    QJsonArray arr;
-    for (const Received &r : records)
-        arr.append(r.json);
-    return QJsonDocument(arr).toJson(QJsonDocument::Indented);
-}
-
-QByteArray Server::Impl::outerSites() const
-{
-    Lock lk(m);
     QJsonArray arr;
     for (const Site &site : sites) {
         QJsonArray ins;
@@ -305,100 +286,127 @@ QByteArray Server::Impl::outerSites() const
     return QJsonDocument(arr).toJson(QJsonDocument::Indented);
 }
 
-QByteArray Server::Impl::outerFaults() const
+QByteArray Server::Impl::faultsJson() const
 {
-    Lock lk(m);
     QJsonObject o;
     for (auto it = faults.cbegin(); it != faults.cend(); ++it)
         o.insert(it.key(), it.value());
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
-bool Server::Impl::outerSetFault(const QString &name, const QString &arg, QString *error)
+QByteArray Server::Impl::statusJson()
 {
-    if (!validateFault(name, arg, error))
-        return false;
-    Lock lk(m);
-    faults.insert(name, arg);
-    cv.notify_all();
-    return true;
-}
-
-void Server::Impl::outerClearFaults(const QString &name)
-{
-    Lock lk(m);
-    if (name.isEmpty())
-        faults.clear();
-    else
-        faults.remove(name);
-    cv.notify_all(); // hanging answers go on
-}
-
-bool Server::Impl::outerReset(const QByteArray &json, QString *error)
-{
-    Lock lk(m);
-    if (!loadSeed(json.trimmed().isEmpty() ? seedJson : json, error))
-        return false;
-    sessions.clear();
-    records.clear();
-    latestCode.clear();
-    applyStartFaults(error);
-    ++generation;
-    cv.notify_all();
-    return true;
+    sweep(true);
+    int loggedIn = 0;
+    for (const auto &[id, s] : sessions)
+        loggedIn += s.user.isEmpty() ? 0 : 1;
+    return QJsonDocument(QJsonObject{{QStringLiteral("sessions"), int(sessions.size())},
+                                     {QStringLiteral("loggedIn"), loggedIn},
+                                     {QStringLiteral("logins"), logins},
+                                     {QStringLiteral("held"), held}})
+        .toJson(QJsonDocument::Compact);
 }
 
 void Server::Impl::testRoutes()
 {
-    app.Get("/__test/code", [this](const httplib::Request &req, httplib::Response &res) {
+    using Req = httplib::Request;
+    using Res = httplib::Response;
+    app.Get("/__test/code", [this](const Req &req, Res &res) {
         QString sid = qs(req.get_param_value("session"));
         if (sid.isEmpty())
             sid = cookie(req, QStringLiteral("JSESSIONID"));
-        const QString code = outerLatestCode(sid);
+        Lock lk(m);
+        const auto it = sessions.find(sid);
+        const QString code = sid.isEmpty()          ? latestCode
+                             : it == sessions.end() ? QString()
+                                                    : it->second.code;
         sendJson(res, QJsonDocument(QJsonObject{{QStringLiteral("code"), code}})
                           .toJson(QJsonDocument::Compact));
     });
-    app.Get("/__test/records", [this](const httplib::Request &, httplib::Response &res) {
-        sendJson(res, outerRecords());
+    app.Get("/__test/records", [this](const Req &, Res &res) {
+        Lock lk(m);
+        QJsonArray arr;
+        for (const Received &r : records)
+            arr.append(r.json);
+        sendJson(res, QJsonDocument(arr).toJson(QJsonDocument::Indented));
     });
-    app.Get(R"(/__test/records/(\d+)/file)",
-            [this](const httplib::Request &req, httplib::Response &res) {
-                Lock lk(m);
-                const int n = std::stoi(req.matches[1].str());
-                if (n < 1 || n > records.size()) {
-                    sendJson(res, jsonError(QStringLiteral("no record %1").arg(n)), 404);
-                    return;
-                }
-                res.set_content(records.at(n - 1).bytes.toStdString(), "application/octet-stream");
-            });
-    app.Get("/__test/sites", [this](const httplib::Request &, httplib::Response &res) {
-        sendJson(res, outerSites());
+    app.Get(R"(/__test/records/(\d+)/file)", [this](const Req &req, Res &res) {
+        Lock lk(m);
+        const int n = std::stoi(req.matches[1].str());
+        if (n < 1 || n > records.size()) {
+            sendJson(res, jsonError(QStringLiteral("no record %1").arg(n)), 404);
+            return;
+        }
+        res.set_content(records.at(n - 1).bytes.toStdString(), "application/octet-stream");
     });
-    app.Get("/__test/faults", [this](const httplib::Request &, httplib::Response &res) {
-        sendJson(res, outerFaults());
+    app.Get("/__test/sites", [this](const Req &, Res &res) {
+        Lock lk(m);
+        sendJson(res, sitesJson());
     });
-    app.Post("/__test/fault", [this](const httplib::Request &req, httplib::Response &res) {
+    app.Get("/__test/faults", [this](const Req &, Res &res) {
+        Lock lk(m);
+        sendJson(res, faultsJson());
+    });
+    app.Get("/__test/status", [this](const Req &, Res &res) {
+        Lock lk(m);
+        sendJson(res, statusJson());
+    });
+    app.Post("/__test/fault", [this](const Req &req, Res &res) {
+        const QString name = qs(req.get_param_value("name"));
+        const QString arg = qs(req.get_param_value("arg"));
         QString error;
-        if (!outerSetFault(qs(req.get_param_value("name")), qs(req.get_param_value("arg")),
-                           &error)) {
+        if (!validateFault(name, arg, &error)) {
             sendJson(res, jsonError(error), 400);
             return;
         }
-        sendJson(res, outerFaults());
+        Lock lk(m);
+        faults.insert(name, arg);
+        bool count = false;
+        const int n = arg.toInt(&count);
+        if (name == fault::SessionExpire && (arg.isEmpty() || count))
+            for (auto &[id, s] : sessions)
+                if (!s.user.isEmpty())
+                    s.endsAfter = n;
+        cv.notify_all();
+        sendJson(res, faultsJson());
     });
-    app.Post("/__test/clear-faults", [this](const httplib::Request &req, httplib::Response &res) {
-        outerClearFaults(qs(req.get_param_value("name")));
-        sendJson(res, outerFaults());
+    app.Post("/__test/clear-faults", [this](const Req &req, Res &res) {
+        const QString name = qs(req.get_param_value("name"));
+        Lock lk(m);
+        if (name.isEmpty())
+            faults.clear();
+        else
+            faults.remove(name);
+        cv.notify_all(); // held answers go on
+        sendJson(res, faultsJson());
     });
-    app.Post("/__test/reset", [this](const httplib::Request &req, httplib::Response &res) {
+    app.Post("/__test/expire-sessions", [this](const Req &req, Res &res) {
+        const QString sid = qs(req.get_param_value("session"));
+        Lock lk(m);
+        if (sid.isEmpty())
+            sessions.clear();
+        else
+            sessions.erase(sid);
+        sendJson(res, statusJson());
+    });
+    app.Post("/__test/reset", [this](const Req &req, Res &res) {
+        const QByteArray json = QByteArray::fromStdString(req.body).trimmed();
         QString error;
-        if (!outerReset(QByteArray::fromStdString(req.body), &error)) {
+        Lock lk(m);
+        if (!loadSeed(json.isEmpty() ? seedJson : json, &error)) {
             sendJson(res, jsonError(error), 400);
             return;
         }
-        sendJson(res, outerSites());
+        sessions.clear();
+        records.clear();
+        latestCode.clear();
+        logins = 0;
+        applyStartFaults(&error);
+        ++generation;
+        cv.notify_all();
+        sendJson(res, sitesJson());
     });
-    app.Post("/__test/today", [this](const httplib::Request &req, httplib::Response &res) {
+    app.Post("/__test/today", [this](const Req &req, Res &res) {
         const QString text = qs(req.get_param_value("date"));
         const QDate date = QDate::fromString(text, Qt::ISODate);
         if (!text.isEmpty() && !date.isValid()) {
@@ -442,9 +450,9 @@ bool Server::start(QString *error)
         if (!d->loadSeed(d->seedJson, error) || !d->applyStartFaults(error))
             return false;
     }
-    const int threads = d->opt.workerThreads;
+    const int threads = d->opt.workerThreads, limit = d->opt.workerLimit;
     for (httplib::Server *srv : {&d->app, &d->front}) {
-        srv->new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
+        srv->new_task_queue = [threads, limit] { return new GrowingTaskQueue(threads, limit); };
         srv->set_payload_max_length(64 * 1024 * 1024);
         // Idle kept-alive connections hold a worker too; a short wait lets a stop end quickly.
         srv->set_keep_alive_timeout(2);
@@ -493,16 +501,6 @@ void Server::stop()
         d->frontThread.join();
 }
 
-int Server::appPort() const
-{
-    return d->appPort;
-}
-
-int Server::frontPort() const
-{
-    return d->frontPort;
-}
-
 QString Server::appBase() const
 {
     return d->appBase();
@@ -511,47 +509,6 @@ QString Server::appBase() const
 QString Server::frontBase() const
 {
     return d->frontBase();
-}
-
-bool Server::setFault(const QString &name, const QString &arg, QString *error)
-{
-    return d->outerSetFault(name, arg, error);
-}
-
-void Server::clearFaults(const QString &name)
-{
-    d->outerClearFaults(name);
-}
-
-bool Server::reset(const QByteArray &seedJson, QString *error)
-{
-    return d->outerReset(seedJson, error);
-}
-
-void Server::setToday(const QDate &date)
-{
-    Lock lk(d->m);
-    d->todayOverride = date;
-}
-
-QString Server::latestCode(const QString &sessionId) const
-{
-    return d->outerLatestCode(sessionId);
-}
-
-QByteArray Server::recordsJson() const
-{
-    return d->outerRecords();
-}
-
-QByteArray Server::sitesJson() const
-{
-    return d->outerSites();
-}
-
-QByteArray Server::faultsJson() const
-{
-    return d->outerFaults();
 }
 
 } // namespace ydssim

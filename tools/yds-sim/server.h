@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +18,11 @@ struct Options
     QString updatesDir; // folder served under /download/Tarvek_Zere/Tarvek2000/
     QStringList faults; // "NAME" or "NAME=ARG", switched on at start and after a reset
     int hangLimitSeconds = 300;
-    int workerThreads = 48; // a hanging request holds a worker; the others must go on
+    int sessionIdleSeconds = 30 * 60; // a session unused this long has ended
+    int sessionRequests = 0;          // a session ends after this many page requests; 0 = never
+    int maxSessions = 10000;          // beyond it the least recently used session is dropped
+    int workerThreads = 8;            // per host; more start while all are busy (held answers)
+    int workerLimit = 1024;
 };
 
 // The local stand-in of the ministry portal: the application host and the front host on two
@@ -36,20 +38,8 @@ public:
     bool start(QString *error);
     void stop();
 
-    int appPort() const;
-    int frontPort() const;
     QString appBase() const;   // "http://127.0.0.1:P"
     QString frontBase() const; // "http://127.0.0.1:Q"
-
-    // The same operations the test endpoints offer, for callers in the same process.
-    bool setFault(const QString &name, const QString &arg, QString *error);
-    void clearFaults(const QString &name = {});
-    bool reset(const QByteArray &seedJson, QString *error); // empty = the seed of the start
-    void setToday(const QDate &date);                       // invalid = the real date
-    QString latestCode(const QString &sessionId = {}) const;
-    QByteArray recordsJson() const;
-    QByteArray sitesJson() const;
-    QByteArray faultsJson() const;
 
 private:
     struct Impl;

@@ -10,15 +10,7 @@
 #include "pages.h"
 #include "seed.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <httplib.h>
 
@@ -33,6 +25,7 @@
 namespace ydssim::detail {
 
 using Lock = std::unique_lock<std::mutex>;
+using Clock = std::chrono::steady_clock;
 namespace f = pages::field;
 inline const QString kLoginPath = QStringLiteral("/yds/rol/ziyaretci/LA_G_Z_K.jsf");
 inline const QString kLoginOkPath = QStringLiteral("/yds/rol/ziyaretci/girisBasarili.jsf");
@@ -84,6 +77,9 @@ struct Session
     std::optional<Draft> draft;
     int viewState = 1;
     QString base; // the application host as this visitor addresses it
+    Clock::time_point lastUse;
+    int requests = 0;   // page requests served
+    int endsAfter = -1; // page requests left before the session-expire fault ends it; -1 = none
 };
 
 struct Received
@@ -112,6 +108,9 @@ struct Server::Impl
     std::condition_variable cv;
     bool stopping = false;
     quint64 generation = 0;
+    int held = 0;   // answers held by the hang fault now
+    int logins = 0; // accepted logins since the start or the last reset
+    Clock::time_point lastSweep;
 
     QByteArray seedJson; // the seed of the start, for resets
     QList<Institution> institutions;
@@ -139,7 +138,16 @@ struct Server::Impl
 
     bool applyStartFaults(QString *error);
 
-    Session &session(const httplib::Request &req, httplib::Response &res);
+    bool ended(const Session &s, Clock::time_point now) const;
+    // Drops the sessions that have ended; at the limit also the least recently used one.
+    void sweep(bool force);
+    // The live session of the request's cookie, or null (an ended one is dropped). Only pages
+    // count as the session's requests; pictures do not.
+    Session *findSession(const httplib::Request &req, bool page = true);
+    // The live session, or a new one whose cookie goes with the answer.
+    Session &session(const httplib::Request &req, httplib::Response &res, bool page = true);
+    // The logged-in session of the request, or null after answering with the login page.
+    Session *loggedIn(const httplib::Request &req, httplib::Response &res);
 
     const Institution *institution(const QString &user) const;
 
@@ -213,22 +221,11 @@ struct Server::Impl
 
     void routes();
 
-    // ---- operations of the test endpoints (take the lock themselves)
+    // ---- test endpoints
 
-    QString outerLatestCode(const QString &sid) const;
-
-    QByteArray outerRecords() const;
-
-    QByteArray outerSites() const;
-
-    QByteArray outerFaults() const;
-
-    bool outerSetFault(const QString &name, const QString &arg, QString *error);
-
-    void outerClearFaults(const QString &name);
-
-    bool outerReset(const QByteArray &json, QString *error);
-
+    QByteArray sitesJson() const;
+    QByteArray faultsJson() const;
+    QByteArray statusJson();
     void testRoutes();
 };
 
