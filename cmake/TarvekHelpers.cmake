@@ -34,7 +34,6 @@ function(tarvek_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE tarvek_options Qt6::Test ${ARG_LIBS})
     target_compile_definitions(${name} PRIVATE
-        TARVEK_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
         TARVEK_BUILD_DIR="${PROJECT_BINARY_DIR}")
     add_test(NAME ${name} COMMAND ${name})
     if(NOT ARG_TIMEOUT)

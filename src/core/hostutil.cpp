@@ -3,6 +3,8 @@
 #include "platform/fileversion.h"
 #include "platform/platform.h"
 
+#include <QDir>
+
 using platform::MsgIcon;
 using platform::Platform;
 
@@ -100,4 +102,13 @@ QString TempFolder()
     if (path.size() >= 100)
         return {};
     return path;
+}
+
+bool EmptyFolder(const QString &folder)
+{
+    QDir dir(folder);
+    const auto files = [&dir] { return dir.entryList(QDir::Files | QDir::Hidden | QDir::System); };
+    for (const QString &f : files())
+        dir.remove(f);
+    return files().isEmpty();
 }

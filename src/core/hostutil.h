@@ -18,3 +18,7 @@ QString FileVersionText(const QString &path);
 // The user's temporary folder with its trailing separator, or "" when it does not fit the
 // 100-character buffer the program reads it into.
 QString TempFolder();
+
+// Deletes the files (not the subfolders) of a native folder; true when it holds no file
+// afterwards. A missing folder is empty.
+bool EmptyFolder(const QString &folder);

@@ -1,6 +1,7 @@
 #include "core/photoprep.h"
 
 #include "core/connection.h"
+#include "core/hostutil.h"
 #include "platform/deployment.h"
 #include "platform/platform.h"
 #include "platform/textcodec.h"
@@ -17,17 +18,6 @@ const QString kTempFolder = QStringLiteral("C:\\tarvek2000word\\temp\\");
 
 // The additional caption line: the program has nothing more to print than date and parcel.
 const QString kExtraCaption;
-
-void EmptyTempFolder()
-{
-    QDir temp(platform::nativePath(kTempFolder));
-    if (!temp.exists())
-        return;
-    // "*.*": files only; subfolders stay, as they did for the office application.
-    const QStringList files = temp.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &f : files)
-        temp.remove(f);
-}
 
 void WriteInstructionFile(const QString &file, const QStringList &lines)
 {
@@ -104,7 +94,8 @@ void StampPhoto(const QString &source, const QString &target, const QString &cap
     const QString sibling = ReadSiblingFolder(QStringLiteral("Tarvek2000"));
 
     // From here on every failure is ignored: the caller looks for the copy afterwards.
-    EmptyTempFolder();
+    // "*.*": files only; subfolders stay, as they did for the office application.
+    EmptyFolder(platform::nativePath(kTempFolder));
     const QString instructions = platform::nativePath(sibling + kInstructionFile);
     WriteInstructionFile(instructions,
                          {QStringLiteral("1"), kTempFolder, QStringLiteral("C:\\x.jpg"), source,

@@ -37,12 +37,6 @@ QString SubmitTempFolder()
     return platform::nativePath(Connection().WorkFolder + QStringLiteral("tarvek_temp"));
 }
 
-// The files (not folders) in a folder.
-QStringList FilesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
-
 // The YİBF number "as a number", as the copy is named: its leading digits without leading
 // zeros ("0" when it has none).
 QString AsNumber(const QString &text)
@@ -322,17 +316,14 @@ bool frm_popup::CopyPhotoToTemp(const QString &path, const QString &yibfNumber)
     const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
     const QString folder = SubmitTempFolder();
     QDir().mkpath(folder);
-    QDir dir(folder);
-    for (const QString &f : FilesIn(folder))
-        dir.remove(f);
-    if (!FilesIn(folder).isEmpty()) {
+    if (!EmptyFolder(folder)) {
         platform::msgBox(SubmitText::TempNotEmptied(), platform::MsgIcon::Critical);
         return false;
     }
     const QString name = AsNumber(yibfNumber) + QLatin1Char('.') + extension;
-    const QString target = dir.filePath(name);
+    const QString target = QDir(folder).filePath(name);
     QFile::copy(platform::nativePath(path), target);
-    if (FilesIn(folder).isEmpty()) {
+    if (!QFileInfo::exists(target)) {
         platform::msgBox(SubmitText::TempCopyMissing(), platform::MsgIcon::Critical);
         return false;
     }
@@ -397,10 +388,7 @@ void frm_popup::unload()
     m_spin->stop();
     // The copy always lies in the temporary folder itself, so that folder is what is emptied
     // (never a folder derived from an empty dosya).
-    const QString folder = SubmitTempFolder();
-    QDir dir(folder);
-    for (const QString &f : FilesIn(folder))
-        dir.remove(f);
+    EmptyFolder(SubmitTempFolder());
     // Closed before an outcome (İPTAL, the window's own close): the row is cancelled.
     if (Label1->text().isEmpty() && record())
         m_outcome = {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt};

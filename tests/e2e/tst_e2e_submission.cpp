@@ -69,7 +69,7 @@ private:
     void typeEveryCode(frm_giris *w);
     QString y3436() const { return ConnectionString(QStringLiteral("y3436")); }
 
-    std::unique_ptr<QueueFixture> m_fx;
+    std::unique_ptr<StoreFixture> m_fx;
     std::unique_ptr<Simulator> m_sim;
     int m_codes = 0;
 };
@@ -99,7 +99,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
 {
     // The demo builder's installation, opened as the program opens it: start-up, the operator
     // login, the main window's list, then the queue sent unattended.
-    m_fx = std::make_unique<QueueFixture>();
+    m_fx = std::make_unique<StoreFixture>();
     DemoInstall demo{m_fx->tp.root.path() + QStringLiteral("/demo")};
     platform::Services real;
     real.paths = std::make_shared<platform::PathMapper>(demo.driveRoot());
@@ -186,7 +186,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
 
 void tst_e2e_submission::firmWithOneSite(int previous, int daysAgo)
 {
-    m_fx = std::make_unique<QueueFixture>();
+    m_fx = std::make_unique<StoreFixture>();
     m_fx->tp.clock->setNow(QDateTime(QDate::currentDate(), QTime(10, 0)));
     m_sim = std::make_unique<Simulator>();
     QVERIFY2(m_sim->start(), qPrintable(m_sim->error()));
@@ -211,7 +211,7 @@ void tst_e2e_submission::firmWithOneSite(int previous, int daysAgo)
 
 void tst_e2e_submission::addRecord(int number, const QList<double> &levels, const QString &ada)
 {
-    QVERIFY(QueueFixture::writePhoto(m_fx->webFolder(ada), QStringLiteral("foto%1.jpg").arg(number),
+    QVERIFY(StoreFixture::writePhoto(m_fx->webFolder(ada), QStringLiteral("foto%1.jpg").arg(number),
                                      880, 660)
                 .size() > 0);
     QVERIFY(db::Exec(y3436(),

@@ -1,5 +1,5 @@
-// The browser layer in the real engine (offscreen): snapshots, actions, pop-ups, navigation
-// cancel, file inputs, silent mode.
+// The browser layer in the real engine (offscreen): snapshots, actions, pop-ups, file inputs,
+// silent mode.
 #include "core/pagesnapshot.h"
 #include "portal/pageactions.h"
 #include "portal/pagescript.h"
@@ -17,11 +17,9 @@ class tst_browserlayer : public QObject
 private Q_SLOTS:
     void profileKeepsNoCache();
     void snapshotReadsThePage();
-    void parseSnapshotOfGarbageIsInvalid();
     void setValueAndMissingElements();
     void tickFiresTheBoxOwnOnclick();
     void clickImageReachesTheLink();
-    void navigationCanBeCancelled();
     void windowOpenGoesToTheGivenPage();
     void attachFileWithoutView();
     void attachFileThroughTheChooser();
@@ -116,13 +114,6 @@ void tst_browserlayer::snapshotReadsThePage()
     QCOMPARE(s.element("jscook_action")->type, QStringLiteral("hidden"));
 }
 
-void tst_browserlayer::parseSnapshotOfGarbageIsInvalid()
-{
-    QVERIFY(!ParseSnapshot(QString()).valid);
-    QVERIFY(!ParseSnapshot(QStringLiteral("[1,2]")).valid);
-    QVERIFY(ParseSnapshot(QStringLiteral("{}")).valid);
-}
-
 void tst_browserlayer::setValueAndMissingElements()
 {
     PortalPage page;
@@ -162,23 +153,6 @@ void tst_browserlayer::clickImageReachesTheLink()
     QTRY_COMPARE_WITH_TIMEOUT(snapshot(page).element("oyds_form:_link_hidden_")->value,
                               QStringLiteral("acildi"), 5000);
     QVERIFY(!act([&](auto d) { PageActions::ClickImage(&page, 3, d); }));
-}
-
-void tst_browserlayer::navigationCanBeCancelled()
-{
-    PortalPage page;
-    QList<QUrl> asked;
-    page.beforeNavigate = [&](const QUrl &u) {
-        asked << u;
-        return !(u.scheme() == QStringLiteral("http") &&
-                 u.path().startsWith(QStringLiteral("/front")));
-    };
-    load(page, QStringLiteral("<a id=l href='http://portal.test/front/'>x</a>"));
-    QVERIFY(act([&](auto d) { PageActions::Click(&page, "l", d); }));
-    QTRY_VERIFY_WITH_TIMEOUT(asked.size() >= 2, 5000);
-    QCOMPARE(asked.last(), QUrl("http://portal.test/front/"));
-    QTest::qWait(200); // a cancelled navigation leaves nothing to wait for
-    QCOMPARE(page.url(), QUrl("http://portal.test/yds/a.jsf"));
 }
 
 void tst_browserlayer::windowOpenGoesToTheGivenPage()

@@ -13,13 +13,13 @@
 
 // A firm with its two databases in a temporary folder, a shared photo folder and the test
 // doubles of the platform. One per test.
-struct QueueFixture
+struct StoreFixture
 {
     platform::testing::TestPlatform tp;
     QString dataDir;
     QString ortak; // native shared folder
 
-    QueueFixture()
+    StoreFixture()
     {
         dataDir = tp.root.path() + QStringLiteral("/db");
         ortak = tp.root.path() + QStringLiteral("/ortak");
@@ -31,7 +31,7 @@ struct QueueFixture
         CreateSqliteStore(dataDir + QStringLiteral("/y3436.sqlite3"), QStringLiteral("y3436"));
         CreateSqliteStore(dataDir + QStringLiteral("/f3436.sqlite3"), QStringLiteral("f3436"));
     }
-    ~QueueFixture() { db::CloseAll(); }
+    ~StoreFixture() { db::CloseAll(); }
 
     static QString y() { return ConnectionString(QStringLiteral("y3436")); }
     static QString f() { return ConnectionString(QStringLiteral("f3436")); }
