@@ -41,3 +41,15 @@ bool IsFrontPage(const QString &address)
     const QString front = FrontPageUrl();
     return address == front || address == front.left(front.size() - 1);
 }
+
+bool PortalConfigured()
+{
+    const auto &d = platform::Deployment::current();
+    return !host(d.portalAppHost).isEmpty() && !host(d.portalFrontHost).isEmpty();
+}
+
+QString PortalNotConfiguredText()
+{
+    return QStringLiteral("Bakanlık sitesinin adresi ayarlanmamış...\r"
+                          "Lütfen tarvek-deployment.ini dosyasını kontrol ediniz...");
+}

@@ -14,3 +14,8 @@ QString PortalAppUrl(const QString &path); // application host + path
 bool IsLoginPage(const QString &address);
 // The front page, with or without its trailing "/".
 bool IsFrontPage(const QString &address);
+
+// True when the deployment names both of the portal's hosts; no host is built in.
+bool PortalConfigured();
+// What the operator is told instead of a send when PortalConfigured() is false.
+QString PortalNotConfiguredText();

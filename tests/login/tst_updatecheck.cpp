@@ -1,5 +1,6 @@
 #include "login/session.h"
 #include "login/updatecheck.h"
+#include "login/updatesource.h"
 #include "login/versionlist.h"
 #include "logindemo.h"
 #include "platform/deployment.h"
@@ -24,10 +25,9 @@ void writeFile(const QString &path, const QByteArray &content)
     f.write(content);
 }
 
-// A list line in the maker's ten-field layout, with the package in field 1, version in 9.
 QString line(const QString &zip, const QString &version)
 {
-    return QStringLiteral("Tarvek2000,%1,a,b,c,d,e,f,g,%2").arg(zip, version);
+    return ListLine(zip, version);
 }
 
 const QString kProgramUpdate =
@@ -35,6 +35,8 @@ const QString kProgramUpdate =
                    "Tarvek YDS uygulaması kapanacak ve Güncelleme programı çalışacaktır...");
 const QString kUpdaterUpdate =
     QStringLiteral("Tarvek Guncelleme uygulamasını ilgilendiren kritik bir güncelleme mevcut..");
+const QString kNoUpdater = QStringLiteral("Güncelleme Uygulaması bulunamadı...\r\n"
+                                          "Lütfen KORA BİLİŞİM'i arayınız...");
 } // namespace
 
 class tst_updatecheck : public QObject
@@ -45,7 +47,6 @@ private Q_SLOTS:
     void updateNeeded();
     void checkAgainstHost_data();
     void checkAgainstHost();
-    void missingUpdaterIsReportedAndCheckSkipped();
     void demoListKeepsTheBuiltProgramsCurrent();
 };
 
@@ -81,6 +82,10 @@ void tst_updatecheck::updateNeeded_data()
     QTest::newRow("short line of another package is harmless")
         << lines({"x,Baska.zip,a", line(foto, "9.0.0.0")}) << "1.0.0.1" << true;
     QTest::newRow("non-numeric revision") << line(foto, "9.0.x.1") << "1.0.0.1" << false;
+    QTest::newRow("largest parts count")
+        << line(foto, "1.0.32767.32767") << "1.0.32767.32766" << true;
+    QTest::newRow("part over 16 bits") << line(foto, "9.0.0.32768") << "1.0.0.1" << false;
+    QTest::newRow("part at the int limit") << line(foto, "9.0.2147483647.9") << "1.0.0.1" << false;
     QTest::newRow("installed file without version") << line(foto, "9.0.0.0") << "" << false;
     QTest::newRow("installed file missing") << line(foto, "9.0.0.0") << kNoFile << false;
     QTest::newRow("empty version, second line decides")
@@ -111,58 +116,67 @@ void tst_updatecheck::updateNeeded()
 
 void tst_updatecheck::checkAgainstHost_data()
 {
-    QTest::addColumn<QString>("mode"); // "list", "unreachable", "slow", "error"
+    QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("list");
-    QTest::addColumn<bool>("programPresent");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("updaterStarted");
 
     const QString upToDate =
-        QStringList{line("TarvekFOTO.zip", "1.0.0.5"), line("Tarvek_Guncelleme.zip", "1.0.0.3")}
-            .join(QStringLiteral("\r\n"));
-    QTest::newRow("empty list") << "list"
-                                << "" << true << QStringList() << false;
-    QTest::newRow("host unreachable")
-        << "unreachable" << upToDate << true << QStringList() << false;
-    QTest::newRow("slower than the limit") << "slow" << upToDate << true << QStringList() << false;
-    QTest::newRow("server error") << "error" << upToDate << true << QStringList() << false;
-    QTest::newRow("up to date") << "list" << upToDate << true << QStringList() << false;
+        line("TarvekFOTO.zip", "1.0.0.5") + "\r\n" + line("Tarvek_Guncelleme.zip", "1.0.0.3");
+    const QString newer = line("TarvekFOTO.zip", "1.0.0.6");
+    const QStringList none;
+    QTest::newRow("empty list") << "signed" << QString() << none << false;
+    QTest::newRow("host unreachable") << "unreachable" << newer << none << false;
+    QTest::newRow("slower than the limit") << "trickle" << newer << none << false;
+    QTest::newRow("server error") << "error" << newer << none << false;
+    QTest::newRow("up to date") << "signed" << upToDate << none << false;
     QTest::newRow("both out of date")
-        << "list"
-        << QStringList{line("TarvekFOTO.zip", "1.0.0.6"), line("Tarvek_Guncelleme.zip", "1.1")}
-               .join(QStringLiteral("\r\n"))
-        << true << QStringList{kProgramUpdate, kUpdaterUpdate} << true;
-    QTest::newRow("updater only") << "list"
-                                  << QStringList{line("TarvekFOTO.zip", "1.0.0.5"),
-                                                 line("Tarvek_Guncelleme.zip", "1.0.0.4")}
-                                         .join(QStringLiteral("\r\n"))
-                                  << true << QStringList{kUpdaterUpdate} << true;
+        << "signed" << newer + "\r\n" + line("Tarvek_Guncelleme.zip", "1.1")
+        << QStringList{kProgramUpdate, kUpdaterUpdate} << true;
+    QTest::newRow("updater only") << "signed"
+                                  << line("TarvekFOTO.zip", "1.0.0.5") + "\r\n" +
+                                         line("Tarvek_Guncelleme.zip", "1.0.0.4")
+                                  << QStringList{kUpdaterUpdate} << true;
     QTest::newRow("program file missing")
-        << "list" << upToDate << false << QStringList{kProgramUpdate} << true;
-    QTest::newRow("program file missing, empty list") << "list"
-                                                      << "" << false << QStringList() << false;
+        << "no program" << upToDate << QStringList{kProgramUpdate} << true;
+    QTest::newRow("program file missing, empty list") << "no program"
+                                                      << "" << none << false;
+    QTest::newRow("updater missing") << "no updater" << newer << QStringList{kNoUpdater} << false;
+    // The updater just started the program: whatever the list says, it is not started again.
+    QTest::newRow("right after an update") << "after update" << newer << none << false;
+    // Only a list the vendor's key signed counts.
+    QTest::newRow("unsigned list") << "unsigned" << newer << none << false;
+    QTest::newRow("tampered list") << "tampered" << newer << none << false;
+    QTest::newRow("signed by another key") << "other key" << newer << none << false;
+    QTest::newRow("list over the size limit")
+        << "signed" << newer + "\r\n'" + QString(64 * 1024, QLatin1Char('x')) << none << false;
+    const QStringList notConfigured{UpdateNotConfiguredText()};
+    QTest::newRow("no public key") << "no key" << newer << notConfigured << false;
+    QTest::newRow("no update host") << "no host" << newer << notConfigured << false;
 }
 
 void tst_updatecheck::checkAgainstHost()
 {
     QFETCH(QString, mode);
     QFETCH(QString, list);
-    QFETCH(bool, programPresent);
     QFETCH(QStringList, messages);
     QFETCH(bool, updaterStarted);
 
     TestPlatform tp;
     UpdateServer server;
     QTemporaryDir folder;
-    writeFile(folder.path() + QStringLiteral("/Tarvek_Guncelleme"),
-              VersionedScript(QStringLiteral("1.0.0.3")));
-    if (programPresent)
-        writeFile(folder.path() + QStringLiteral("/TarvekFOTO"),
+    if (mode != QStringLiteral("no updater"))
+        writeFile(folder.filePath(QStringLiteral("Tarvek_Guncelleme")),
+                  VersionedScript(QStringLiteral("1.0.0.3")));
+    if (mode != QStringLiteral("no program"))
+        writeFile(folder.filePath(QStringLiteral("TarvekFOTO")),
                   VersionedScript(QStringLiteral("1.0.0.5")));
+    const QString marker = AfterUpdateMarker(folder.path());
+    if (mode == QStringLiteral("after update"))
+        writeFile(marker, {});
 
-    platform::Deployment d = platform::Deployment::builtIn();
-    d.updateHost = server.host();
-    d.updateTimeoutMs = 300;
+    platform::Deployment d = server.deployment();
+    d.updateTimeoutMs = 500;
     if (mode == QStringLiteral("unreachable")) {
         // A port that was just free: nothing listens there.
         QTcpServer probe;
@@ -170,13 +184,23 @@ void tst_updatecheck::checkAgainstHost()
         d.updateHost = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
         probe.close();
     }
+    if (mode == QStringLiteral("no key"))
+        d.updatePublicKey.clear();
+    if (mode == QStringLiteral("no host"))
+        d.updateHost.clear();
     platform::Deployment::setCurrent(d);
 
-    UpdateServer::Answer a;
-    a.body = list.toLatin1();
-    a.hang = mode == QStringLiteral("slow");
-    a.status = mode == QStringLiteral("error") ? 500 : 200;
-    server.serve(UpdateServer::listPath(), a);
+    const QByteArray bytes = list.toLatin1();
+    server.serveSigned(UpdateServer::listPath(), bytes,
+                       mode == QStringLiteral("other key") ? NewKeyPair() : VendorKey());
+    if (mode == QStringLiteral("unsigned"))
+        server.serve(UpdateServer::listPath() + QStringLiteral(".sig"), {404, {}});
+    if (mode == QStringLiteral("tampered"))
+        server.serve(UpdateServer::listPath(),
+                     {200, QByteArray(bytes).replace("1.0.0.6", "1.0.0.7")});
+    if (mode == QStringLiteral("error") || mode == QStringLiteral("trickle"))
+        server.serve(UpdateServer::listPath(),
+                     {mode == QStringLiteral("error") ? 500 : 200, bytes, mode == "trickle"});
 
     bool ended = false;
     try {
@@ -184,43 +208,20 @@ void tst_updatecheck::checkAgainstHost()
     } catch (const ProcessEnded &) {
         ended = true;
     }
+    platform::Deployment::setCurrent(platform::Deployment::builtIn());
     QCOMPARE(tp.messages->texts(), messages);
     QCOMPARE(ended, updaterStarted);
     QCOMPARE(tp.launcher->calls.size(), updaterStarted ? 1 : 0);
     if (updaterStarted) {
-        QCOMPARE(tp.launcher->calls.first().kind, QStringLiteral("start"));
-        QCOMPARE(tp.launcher->calls.first().program,
-                 folder.path() + QStringLiteral("/Tarvek_Guncelleme"));
+        QCOMPARE(tp.launcher->calls.first().program, folder.filePath("Tarvek_Guncelleme"));
         QVERIFY(tp.launcher->calls.first().args.isEmpty());
     }
     for (const auto &m : tp.messages->shown)
-        QCOMPARE(m.icon, platform::MsgIcon::Critical);
-    if (mode == QStringLiteral("list"))
-        QCOMPARE(server.requests(UpdateServer::listPath()), 1);
-    platform::Deployment::setCurrent(platform::Deployment::builtIn());
-}
-
-void tst_updatecheck::missingUpdaterIsReportedAndCheckSkipped()
-{
-    TestPlatform tp;
-    UpdateServer server;
-    QTemporaryDir folder;
-    platform::Deployment d = platform::Deployment::builtIn();
-    d.updateHost = server.host();
-    platform::Deployment::setCurrent(d);
-    server.serve(UpdateServer::listPath(), {200, line("TarvekFOTO.zip", "9.0").toLatin1(), false});
-
-    SetProgramFolder(folder.path());
-    guncelleme_kontrol_et();
-    SetProgramFolder({});
-
-    QCOMPARE(tp.messages->texts(),
-             QStringList{QStringLiteral("Güncelleme Uygulaması bulunamadı...\r\n"
-                                        "Lütfen KORA BİLİŞİM'i arayınız...")});
-    QCOMPARE(tp.messages->shown.first().icon, platform::MsgIcon::Critical);
-    QCOMPARE(server.requests(UpdateServer::listPath()), 0);
-    QVERIFY(tp.launcher->calls.isEmpty());
-    platform::Deployment::setCurrent(platform::Deployment::builtIn());
+        QCOMPARE(m.icon, m.text == UpdateNotConfiguredText() ? platform::MsgIcon::Information
+                                                             : platform::MsgIcon::Critical);
+    QVERIFY(!QFileInfo::exists(marker));
+    const QStringList noFetch{"unreachable", "no key", "no host", "no updater", "after update"};
+    QCOMPARE(server.requests(UpdateServer::listPath()) > 0, !noFetch.contains(mode));
 }
 
 void tst_updatecheck::demoListKeepsTheBuiltProgramsCurrent()

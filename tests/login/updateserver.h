@@ -1,7 +1,10 @@
 #pragma once
 
 // A local stand-in for the maker's update host: serves crafted answers on 127.0.0.1 from a
-// thread of its own, so the code under test fetches over real HTTP.
+// thread of its own, so the code under test fetches over real HTTP; and the vendor's key.
+
+#include "platform/deployment.h"
+#include "signing.h"
 
 #include <httplib.h>
 
@@ -15,6 +18,13 @@
 #include <string>
 #include <thread>
 
+// The vendor's key pair of the tests.
+inline const KeyPair &VendorKey()
+{
+    static const KeyPair key = NewKeyPair();
+    return key;
+}
+
 class UpdateServer
 {
 public:
@@ -22,28 +32,26 @@ public:
     {
         int status = 200;
         QByteArray body;
-        bool hang = false; // answers only when the server stops
+        bool trickle = false; // one byte every 50 ms, never ending
     };
 
     UpdateServer()
     {
         m_server.Get(R"(/.*)", [this](const httplib::Request &req, httplib::Response &res) {
-            Answer a;
-            {
-                std::unique_lock lock(m_mutex);
-                ++m_requests[req.path];
-                const auto it = m_answers.find(req.path);
-                if (it == m_answers.end()) {
-                    res.status = 404;
-                    return;
-                }
-                a = it->second;
-                if (a.hang)
-                    m_release.wait_for(lock, std::chrono::seconds(30),
-                                       [this] { return m_stopping; });
-            }
-            res.status = a.status;
-            res.set_content(a.body.toStdString(), "application/octet-stream");
+            std::unique_lock lock(m_mutex);
+            ++m_requests[req.path];
+            const auto it = m_answers.find(req.path);
+            res.status = it == m_answers.end() ? 404 : it->second.status;
+            if (it != m_answers.end() && it->second.trickle)
+                res.set_chunked_content_provider(
+                    "application/octet-stream", [this](size_t, httplib::DataSink &s) {
+                        std::unique_lock wait(m_mutex);
+                        return !m_release.wait_for(wait, std::chrono::milliseconds(50), [this] {
+                            return m_stopping;
+                        }) && s.write("x", 1);
+                    });
+            else if (it != m_answers.end())
+                res.set_content(it->second.body.toStdString(), "application/octet-stream");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
@@ -74,10 +82,26 @@ public:
         std::lock_guard lock(m_mutex);
         m_answers[path.toStdString()] = a;
     }
+    // The file and its ".sig" made with key.
+    void serveSigned(const QString &path, const QByteArray &bytes, const KeyPair &key = VendorKey())
+    {
+        serve(path, {200, bytes});
+        serve(path + QStringLiteral(".sig"), {200, SignatureFileText(bytes, key.secretKey)});
+    }
     int requests(const QString &path)
     {
         std::lock_guard lock(m_mutex);
         return m_requests[path.toStdString()];
+    }
+
+    // An installation that trusts this host and the vendor's key.
+    platform::Deployment deployment() const
+    {
+        platform::Deployment d = platform::Deployment::builtIn();
+        d.updateHost = host();
+        d.updatePublicKey = QString::fromLatin1(VendorKey().publicKey.toBase64());
+        d.updateTimeoutMs = 2000;
+        return d;
     }
 
     static QString listPath()
@@ -108,4 +132,10 @@ inline QByteArray VersionedScript(const QString &version, const QByteArray &body
     QByteArray marker("$TARVEK-FILE");
     marker += "-VERSION$:" + version.toLatin1() + ";";
     return "#!/bin/sh\n# " + marker + "\n" + body;
+}
+
+// A list line in the maker's ten-field layout, with the package in field 1, version in 9.
+inline QString ListLine(const QString &zip, const QString &version)
+{
+    return QStringLiteral("Tarvek2000,%1,a,b,c,d,e,f,g,%2").arg(zip, version);
 }
