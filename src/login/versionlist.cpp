@@ -202,8 +202,10 @@ HttpOutcome HttpGet(const QString &url, const HttpLimits &limits)
             idle.start(limits.idleMs);
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Precise and a millisecond late, so that the deadline has passed when the timer says so.
+    whole.setTimerType(Qt::PreciseTimer);
     if (!limits.deadline.isForever())
-        whole.start(int(qBound(qint64(0), limits.deadline.remainingTime(), qint64(INT_MAX))));
+        whole.start(int(qBound(qint64(0), limits.deadline.remainingTime() + 1, qint64(INT_MAX))));
     if (limits.idleMs > 0)
         idle.start(limits.idleMs);
     if (limits.stopped)

@@ -1,7 +1,7 @@
 #pragma once
 
-// A local stand-in for the maker's update host: serves crafted answers on 127.0.0.1 from a
-// thread of its own, so the code under test fetches over real HTTP; and the vendor's key.
+// A local stand-in for the maker's update host, serving crafted answers on 127.0.0.1 from a
+// thread of its own (the code under test fetches over real HTTP), and the vendor's key.
 
 #include "platform/deployment.h"
 #include "signing.h"
@@ -11,14 +11,11 @@
 #include <QByteArray>
 #include <QString>
 
-#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
-#include <string>
 #include <thread>
 
-// The vendor's key pair of the tests.
 inline const KeyPair &VendorKey()
 {
     static const KeyPair key = NewKeyPair();
@@ -30,7 +27,6 @@ class UpdateServer
 public:
     struct Answer
     {
-        int status = 200;
         QByteArray body;
         bool trickle = false; // one byte every 50 ms, never ending
     };
@@ -41,26 +37,24 @@ public:
             std::unique_lock lock(m_mutex);
             ++m_requests[req.path];
             const auto it = m_answers.find(req.path);
-            res.status = it == m_answers.end() ? 404 : it->second.status;
+            res.status = it == m_answers.end() ? 404 : 200;
             if (it != m_answers.end() && it->second.trickle)
                 res.set_chunked_content_provider(
-                    "application/octet-stream", [this](size_t, httplib::DataSink &s) {
+                    "application/octet-stream", [this](size_t, httplib::DataSink &sink) {
                         std::unique_lock wait(m_mutex);
                         return !m_release.wait_for(wait, std::chrono::milliseconds(50), [this] {
                             return m_stopping;
-                        }) && s.write("x", 1);
+                        }) && sink.write("x", 1);
                     });
             else if (it != m_answers.end())
                 res.set_content(it->second.body.toStdString(), "application/octet-stream");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        // stop() does nothing before the loop runs, so a server stopped too early would never
-        // end its thread: wait (a bounded while) until it serves.
+        // stop() does nothing before the loop runs: wait (a bounded while) until it serves.
         for (int i = 0; i < 5000 && !m_server.is_running(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-
     ~UpdateServer()
     {
         {
@@ -72,28 +66,7 @@ public:
         m_thread.join();
     }
 
-    UpdateServer(const UpdateServer &) = delete;
-    UpdateServer &operator=(const UpdateServer &) = delete;
-
     QString host() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
-
-    void serve(const QString &path, const Answer &a)
-    {
-        std::lock_guard lock(m_mutex);
-        m_answers[path.toStdString()] = a;
-    }
-    // The file and its ".sig" made with key.
-    void serveSigned(const QString &path, const QByteArray &bytes, const KeyPair &key = VendorKey())
-    {
-        serve(path, {200, bytes});
-        serve(path + QStringLiteral(".sig"), {200, SignatureFileText(bytes, key.secretKey)});
-    }
-    int requests(const QString &path)
-    {
-        std::lock_guard lock(m_mutex);
-        return m_requests[path.toStdString()];
-    }
-
     // An installation that trusts this host and the vendor's key.
     platform::Deployment deployment() const
     {
@@ -104,14 +77,32 @@ public:
         return d;
     }
 
-    static QString listPath()
+    void serve(const QString &path, const Answer &a)
     {
-        return QStringLiteral("/download/Tarvek_Zere/Tarvek2000/versiyon2015.txt");
+        std::lock_guard lock(m_mutex);
+        m_answers[path.toStdString()] = a;
     }
-    static QString packagePath(const QString &package)
+    void drop(const QString &path)
     {
-        return QStringLiteral("/download/Tarvek_Zere/Tarvek2000/") + package +
-               QStringLiteral(".zip");
+        std::lock_guard lock(m_mutex);
+        m_answers.erase(path.toStdString());
+    }
+    // The file and its ".sig" made with key.
+    void serveSigned(const QString &path, const QByteArray &bytes, const KeyPair &key = VendorKey())
+    {
+        serve(path, {bytes});
+        serve(path + QStringLiteral(".sig"), {SignatureFileText(bytes, key.secretKey)});
+    }
+    int requests(const QString &path)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_requests[path.toStdString()];
+    }
+
+    static QString listPath() { return packagePath(QStringLiteral("versiyon2015.txt")); }
+    static QString packagePath(const QString &file)
+    {
+        return QStringLiteral("/download/Tarvek_Zere/Tarvek2000/") + file;
     }
 
 private:

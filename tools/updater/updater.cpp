@@ -181,9 +181,7 @@ UnpackResult UnpackPackage(const QString &zipFile, const QString &targetFolder,
     }
     const QDir target(targetFolder);
     QDir().mkpath(targetFolder);
-    const qint64 free =
-        limits.freeBytes >= 0 ? limits.freeBytes : QStorageInfo(targetFolder).bytesAvailable();
-    if (free < announced) {
+    if (QStorageInfo(targetFolder).bytesAvailable() < announced) {
         result.error =
             QStringLiteral("diskte yeterli yer yok (%1 gerekli)").arg(megabytes(announced));
         return result;
