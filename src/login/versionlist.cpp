@@ -169,7 +169,10 @@ HttpOutcome HttpGet(const QString &url, const HttpLimits &limits)
     const auto take = [&] {
         if (!stopped.isEmpty())
             return;
-        const QByteArray chunk = reply->read(limits.maxBytes - received + 1);
+        // One byte past the limit is enough to know; never more than is there (read() would
+        // reserve the whole size asked for).
+        const QByteArray chunk =
+            reply->read(qMin(limits.maxBytes - received + 1, reply->bytesAvailable()));
         received += chunk.size();
         if (received > limits.maxBytes)
             stop(tooLarge);
