@@ -401,7 +401,9 @@ int RunUpdater(const QString &programFolder, UpdateControl &control)
             std::min(QDeadlineTimer(deployment.updateTimeoutMs), control.deadline());
         sigLimits.maxBytes = kSignatureFileMaxBytes;
         const HttpOutcome signature = HttpGet(SignatureFileName(PackageUrl(package)), sigLimits);
-        if (!signature.body || !FileSignatureMatches(zipFile, *signature.body, *key))
+        status(zipName + QStringLiteral(" doğrulanıyor..."));
+        if (!signature.body ||
+            !offThread([&] { return FileSignatureMatches(zipFile, *signature.body, *key); }))
             return fail(QStringLiteral("Güncelleme paketinin imzası doğrulanamadı: ") + zipName,
                         callUs);
 
