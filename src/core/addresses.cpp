@@ -47,3 +47,15 @@ bool RefuseNavigation(const QString &currentAddress, const QString &target)
 {
     return IsLoginPage(currentAddress) && target == FrontPageUrl();
 }
+
+bool PortalConfigured()
+{
+    const auto &d = platform::Deployment::current();
+    return !host(d.portalAppHost).isEmpty() && !host(d.portalFrontHost).isEmpty();
+}
+
+QString PortalNotConfiguredText()
+{
+    return QStringLiteral("Bakanlık sitesinin adresi ayarlanmamış...\r"
+                          "Lütfen tarvek-deployment.ini dosyasını kontrol ediniz...");
+}

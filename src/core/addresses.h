@@ -18,3 +18,8 @@ bool IsFrontPage(const QString &address);
 // Both browsers refuse the portal's jump from exactly the login page (nothing appended) to the
 // root of its front host.
 bool RefuseNavigation(const QString &currentAddress, const QString &target);
+
+// True when the deployment names both of the portal's hosts; no host is built in.
+bool PortalConfigured();
+// What the operator is told instead of a send when PortalConfigured() is false.
+QString PortalNotConfiguredText();

@@ -1,11 +1,12 @@
 #include "core/updatecheck.h"
 
+#include "core/updatesource.h"
 #include "core/versionlist.h"
 #include "core/workstation.h"
 #include "platform/deployment.h"
 #include "platform/platform.h"
-#include "platform/textcodec.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 using platform::MsgIcon;
@@ -17,6 +18,10 @@ void guncelleme_kontrol_et()
 
 void CheckForUpdates(const QString &programFolder)
 {
+    if (!UpdateConfigured()) {
+        platform::msgBox(UpdateNotConfiguredText(), MsgIcon::Information);
+        return;
+    }
     const QString updater = PackageProgramFile(programFolder, UpdaterPackage());
     if (!QFileInfo::exists(updater)) {
         platform::msgBox(QStringLiteral("Güncelleme Uygulaması bulunamadı...\r\n"
@@ -24,12 +29,17 @@ void CheckForUpdates(const QString &programFolder)
                          MsgIcon::Critical);
         return;
     }
+    // Started by the updater just now: it has done what it could.
+    if (QFile::remove(AfterUpdateMarker(programFolder)))
+        return;
 
-    // The whole fetch must finish within the deployment's update time limit (8 s unless the
-    // deployment file says otherwise); a slower or absent host counts as "no list".
-    const HttpOutcome fetched =
-        HttpGet(VersionListUrl(), platform::Deployment::current().updateTimeoutMs);
-    const QString list = fetched.body ? platform::decodeAnsi(*fetched.body) : QString();
+    // The list and its signature must be in within the update time limit; a slower or absent
+    // host, a list over its size limit or one whose signature fails counts as "no list".
+    const auto &deployment = platform::Deployment::current();
+    HttpLimits limits;
+    limits.deadline = QDeadlineTimer(deployment.updateTimeoutMs);
+    limits.maxBytes = deployment.updateListMaxBytes;
+    const QString list = FetchSignedList(limits).text.value_or(QString());
     if (list.isEmpty())
         return;
 

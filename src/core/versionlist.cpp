@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <climits>
+
 namespace {
 const QString kListFolder = QStringLiteral("/download/Tarvek_Zere/Tarvek2000/");
 
@@ -43,9 +45,11 @@ std::optional<ComparedVersion> ParseComparedVersion(const QString &text)
     v.major = parts.at(0);
     if (parts.size() > 1)
         v.minor = parts.at(1);
+    // A part is a signed 16-bit number, as FileVersionText writes it; anything beyond is no
+    // version (and would overflow the revision below).
     auto number = [&parts](int i) -> std::optional<int> {
         bool ok = false;
-        const int n = parts.at(i).trimmed().toInt(&ok);
+        const short n = parts.at(i).trimmed().toShort(&ok);
         return ok ? std::optional<int>(n) : std::nullopt;
     };
     if (parts.size() == 3) {
@@ -117,7 +121,23 @@ bool UpdateNeeded(const QString &listText, const QString &folderPrefix, const QS
     });
 }
 
-HttpOutcome HttpGet(const QString &url, int timeoutMs, bool idleLimit)
+namespace {
+QString networkError(QNetworkReply::NetworkError e)
+{
+    switch (e) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("bağlantı reddedildi");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("sunucu bulunamadı");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("sunucu bağlantıyı kesti");
+    default:
+        return QStringLiteral("bağlantı hatası (%1)").arg(int(e));
+    }
+}
+} // namespace
+
+HttpOutcome HttpGet(const QString &url, const HttpLimits &limits)
 {
     HttpOutcome out;
     QNetworkAccessManager manager;
@@ -135,30 +155,77 @@ HttpOutcome HttpGet(const QString &url, int timeoutMs, bool idleLimit)
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(0);
     QNetworkReply *reply = manager.get(request);
-    QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
+    // Read as it arrives, so that no more than maxBytes is ever held or written.
+    reply->setReadBufferSize(256 * 1024);
+    QByteArray body;
+    qint64 received = 0;
+    QString stopped;
+    const auto stop = [&](const QString &why) {
+        if (stopped.isEmpty())
+            stopped = why;
         reply->abort();
+    };
+    const QString tooLarge = QStringLiteral("boyut sınırı aşıldı (%1 bayt)").arg(limits.maxBytes);
+    const auto take = [&] {
+        if (!stopped.isEmpty())
+            return;
+        // One byte past the limit is enough to know; never more than is there (read() would
+        // reserve the whole size asked for).
+        const QByteArray chunk =
+            reply->read(qMin(limits.maxBytes - received + 1, reply->bytesAvailable()));
+        received += chunk.size();
+        if (received > limits.maxBytes)
+            stop(tooLarge);
+        else if (limits.sink && limits.sink->write(chunk) != chunk.size())
+            stop(QStringLiteral("dosyaya yazılamadı"));
+        else if (!limits.sink)
+            body += chunk;
+        if (limits.progress && stopped.isEmpty())
+            limits.progress(received);
+    };
+    QEventLoop loop;
+    QTimer whole, idle, poll;
+    whole.setSingleShot(true);
+    idle.setSingleShot(true);
+    QObject::connect(&whole, &QTimer::timeout, &loop, [&] { stop(QStringLiteral("zaman aşımı")); });
+    QObject::connect(&idle, &QTimer::timeout, &loop,
+                     [&] { stop(QStringLiteral("sunucu yanıt vermiyor")); });
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (limits.stopped())
+            stop(QStringLiteral("iptal edildi"));
     });
-    if (idleLimit)
-        QObject::connect(reply, &QNetworkReply::downloadProgress, &limit,
-                         [&limit, timeoutMs] { limit.start(timeoutMs); });
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        // A length announced over the limit is refused before its first byte.
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > limits.maxBytes)
+            stop(tooLarge);
+    });
+    QObject::connect(reply, &QIODevice::readyRead, &loop, [&] {
+        take();
+        if (limits.idleMs > 0)
+            idle.start(limits.idleMs);
+    });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    limit.start(timeoutMs);
+    // Precise and a millisecond late, so that the deadline has passed when the timer says so.
+    whole.setTimerType(Qt::PreciseTimer);
+    if (!limits.deadline.isForever())
+        whole.start(int(qBound(qint64(0), limits.deadline.remainingTime() + 1, qint64(INT_MAX))));
+    if (limits.idleMs > 0)
+        idle.start(limits.idleMs);
+    if (limits.stopped)
+        poll.start(100);
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // The updater's cancel button must be clickable meanwhile; the check has none.
+        loop.exec(limits.stopped ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    take();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (timedOut)
-        out.error = QStringLiteral("zaman aşımı (%1 ms)").arg(timeoutMs);
-    else if (reply->error() != QNetworkReply::NoError)
-        out.error = reply->errorString();
-    else if (status != 200)
+    if (!stopped.isEmpty())
+        out.error = stopped;
+    else if (status != 0 && status != 200)
         out.error = QStringLiteral("HTTP %1").arg(status);
+    else if (reply->error() != QNetworkReply::NoError)
+        out.error = networkError(reply->error());
     else
-        out.body = reply->readAll();
+        out.body = body;
     delete reply;
     return out;
 }

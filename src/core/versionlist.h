@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +35,8 @@ struct ComparedVersion
     int revision = 0;
 };
 
-// nullopt when a revision part is not a number or the text is empty.
+// nullopt when the text is empty or a revision part is not a number of a file version's range
+// (signed 16 bits, as FileVersionText writes it).
 std::optional<ComparedVersion> ParseComparedVersion(const QString &text);
 
 // True when `listed` is newer than `installed` (major and minor compared as text, so "10" is
@@ -52,12 +55,22 @@ bool UpdateNeeded(const QString &listText, const QString &folderPrefix, const QS
 // The installed program file of a package in a folder ("x.exe" is "x" on this platform).
 QString PackageProgramFile(const QString &folder, const QString &packageName);
 
-// A whole HTTP GET. nullopt (with a reason) on a connection failure, a status other than 200,
-// or when no answer is complete within timeoutMs. With idleLimit the limit counts from the
-// last byte received instead (downloads of packages that may be large).
+// The bounds of one HTTP GET.
+struct HttpLimits
+{
+    QDeadlineTimer deadline;              // the whole answer must be in by then
+    int idleMs = 0;                       // > 0: also given up after so long without a byte
+    qint64 maxBytes = 64 * 1024;          // a longer answer is refused and never read further
+    QIODevice *sink = nullptr;            // the body goes here as it arrives instead of into memory
+    std::function<bool()> stopped;        // asked a few times a second: true ends the fetch
+    std::function<void(qint64)> progress; // bytes received so far, as they arrive
+};
+
+// A whole HTTP GET. nullopt with a reason in Turkish on a connection failure, a status other
+// than 200, or when a limit ends it. The body is empty when it went to the sink.
 struct HttpOutcome
 {
     std::optional<QByteArray> body;
     QString error;
 };
-HttpOutcome HttpGet(const QString &url, int timeoutMs, bool idleLimit = false);
+HttpOutcome HttpGet(const QString &url, const HttpLimits &limits);

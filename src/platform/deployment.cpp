@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <limits>
 #include <optional>
+#include <type_traits>
 
 namespace platform {
 
@@ -46,10 +48,25 @@ Deployment Deployment::load(const QString &iniFile)
         if (s.contains(k) && ok)
             field = v;
     };
+    // Sizes and times in the units an administrator writes; nonsense (zero, negative, not a
+    // number) keeps the default.
+    auto scaled = [&s](const char *key, auto &field, qint64 unit) {
+        const QString k = QString::fromLatin1(key);
+        bool ok = false;
+        const qint64 v = s.value(k).toLongLong(&ok);
+        using Field = std::remove_reference_t<decltype(field)>;
+        if (s.contains(k) && ok && v > 0 && v <= std::numeric_limits<Field>::max() / unit)
+            field = Field(v * unit);
+    };
     text("portal/app_host", d.portalAppHost);
     text("portal/front_host", d.portalFrontHost);
     text("update/host", d.updateHost);
+    text("update/public_key", d.updatePublicKey);
     number("update/timeout_ms", d.updateTimeoutMs);
+    scaled("update/list_limit_kb", d.updateListMaxBytes, 1024);
+    scaled("update/package_limit_mb", d.updatePackageMaxBytes, 1024 * 1024);
+    scaled("update/unpacked_limit_mb", d.updateUnpackedMaxBytes, 1024 * 1024);
+    scaled("update/overall_limit_s", d.updateOverallTimeoutMs, 1000);
     text("support/phone", d.supportPhone);
     text("support/development_folder", d.developmentFolder);
     text("scrambler/alphabet1", d.scramblerAlphabet1);

@@ -214,6 +214,11 @@ void frm_giris::baslat_artik()
 
 void frm_giris::Command2_Click()
 {
+    // No portal host is built in: an installation without one is told so, never sent anywhere.
+    if (!PortalConfigured()) {
+        platform::msgBox(PortalNotConfiguredText(), MsgIcon::Critical);
+        return;
+    }
     m_halted = false;
     rapor_sirasi();
     if (m_queue.size() >= 1)

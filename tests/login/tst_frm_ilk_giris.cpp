@@ -109,6 +109,7 @@ void tst_frm_ilk_giris::init()
     QVERIFY(probe.listen(QHostAddress::LocalHost));
     platform::Deployment d = platform::Deployment::builtIn();
     d.updateHost = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
+    d.updatePublicKey = QString(43, QLatin1Char('A')) + QLatin1Char('='); // any 32 bytes
     probe.close();
     platform::Deployment::setCurrent(d);
 }

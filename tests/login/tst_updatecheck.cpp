@@ -1,21 +1,20 @@
 #include "core/updatecheck.h"
+#include "core/updatesource.h"
 #include "core/versionlist.h"
 #include "core/workstation.h"
 #include "logindemo.h"
-#include "platform/deployment.h"
 #include "platform/testing/testplatform.h"
 #include "updateserver.h"
 
 #include <QFile>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using platform::ProcessEnded;
 using platform::testing::TestPlatform;
 
 namespace {
 const QString kNoFile = QStringLiteral("<no file>");
+const auto line = &ListLine;
 
 void writeFile(const QString &path, const QByteArray &content)
 {
@@ -23,18 +22,6 @@ void writeFile(const QString &path, const QByteArray &content)
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(content);
 }
-
-// A list line in the maker's ten-field layout, with the package in field 1, version in 9.
-QString line(const QString &zip, const QString &version)
-{
-    return QStringLiteral("Tarvek2000,%1,a,b,c,d,e,f,g,%2").arg(zip, version);
-}
-
-const QString kProgramUpdate =
-    QStringLiteral("TarvekFOTO uygulamasını ilgilendiren kritik bir güncelleme mevcut..\r"
-                   "Tarvek YDS uygulaması kapanacak ve Güncelleme programı çalışacaktır...");
-const QString kUpdaterUpdate =
-    QStringLiteral("Tarvek Guncelleme uygulamasını ilgilendiren kritik bir güncelleme mevcut..");
 } // namespace
 
 class tst_updatecheck : public QObject
@@ -45,7 +32,6 @@ private Q_SLOTS:
     void updateNeeded();
     void checkAgainstHost_data();
     void checkAgainstHost();
-    void missingUpdaterIsReportedAndCheckSkipped();
     void demoListKeepsTheBuiltProgramsCurrent();
 };
 
@@ -56,41 +42,33 @@ void tst_updatecheck::updateNeeded_data()
     QTest::addColumn<bool>("expected");
 
     const QString foto = QStringLiteral("TarvekFOTO.zip");
-    auto lines = [](const QStringList &l) { return l.join(QStringLiteral("\r\n")); };
-
+    const QString crlf = QStringLiteral("\r\n");
     QTest::newRow("same revision written differently")
         << line(foto, "1.0.0.12") << "1.0.1.2" << false;
-    QTest::newRow("revision newer") << line(foto, "1.0.1.3") << "1.0.1.2" << true;
     QTest::newRow("minor compared as text") << line(foto, "1.10.0.0") << "1.9.0.0" << false;
-    QTest::newRow("minor newer as text") << line(foto, "1.9.0.0") << "1.10.0.0" << true;
-    QTest::newRow("major compared as text") << line(foto, "10.0.0.0") << "9.0.0.0" << false;
     QTest::newRow("two parts beat a lower minor") << line(foto, "2.1") << "2.0.5.5" << true;
     QTest::newRow("two parts equal") << line(foto, "2.1") << "2.1.0.0" << false;
     QTest::newRow("three parts take part two") << line(foto, "1.0.13") << "1.0.1.2" << true;
     QTest::newRow("one part is below any minor") << line(foto, "1") << "1.0.0.0" << false;
     QTest::newRow("comment line with commas skipped")
-        << lines({"'x," + line(foto, "9.9.9.9"), line(foto, "1.0.0.1")}) << "1.0.0.1" << false;
-    QTest::newRow("empty lines skipped")
-        << lines({"", line(foto, "1.0.0.2"), ""}) << "1.0.0.1" << true;
+        << "'x," + line(foto, "9.9.9.9") + crlf + line(foto, "1.0.0.1") << "1.0.0.1" << false;
     QTest::newRow("comma-less line first spoils the list")
-        << lines({"Tarvek listesi", line(foto, "9.0.0.0")}) << "1.0.0.1" << false;
-    QTest::newRow("comma-less line after the deciding one")
-        << lines({line(foto, "9.0.0.0"), "son"}) << "1.0.0.1" << true;
+        << "Tarvek listesi" + crlf + line(foto, "9.0.0.0") << "1.0.0.1" << false;
     QTest::newRow("fewer than ten fields") << "x,TarvekFOTO.zip,a,b,9.0.0.0"
                                            << "1.0.0.1" << false;
-    QTest::newRow("short line of another package is harmless")
-        << lines({"x,Baska.zip,a", line(foto, "9.0.0.0")}) << "1.0.0.1" << true;
     QTest::newRow("non-numeric revision") << line(foto, "9.0.x.1") << "1.0.0.1" << false;
+    QTest::newRow("largest parts count")
+        << line(foto, "1.0.32767.32767") << "1.0.32767.32766" << true;
+    QTest::newRow("part over 16 bits") << line(foto, "9.0.0.32768") << "1.0.0.1" << false;
+    QTest::newRow("part at the int limit") << line(foto, "9.0.2147483647.9") << "1.0.0.1" << false;
     QTest::newRow("installed file without version") << line(foto, "9.0.0.0") << "" << false;
     QTest::newRow("installed file missing") << line(foto, "9.0.0.0") << kNoFile << false;
     QTest::newRow("empty version, second line decides")
-        << lines({line(foto, ""), line(foto, "1.0.0.9")}) << "1.0.0.1" << true;
+        << line(foto, "") + crlf + line(foto, "1.0.0.9") << "1.0.0.1" << true;
     QTest::newRow("first line with a version decides")
-        << lines({line(foto, "1.0.0.1"), line(foto, "9.0.0.0")}) << "1.0.0.1" << false;
+        << line(foto, "1.0.0.1") + crlf + line(foto, "9.0.0.0") << "1.0.0.1" << false;
     QTest::newRow("package name is case-sensitive")
         << line("tarvekfoto.zip", "9.0.0.0") << "1.0.0.1" << false;
-    QTest::newRow("no package line") << ""
-                                     << "1.0.0.1" << false;
     QTest::newRow("lines split at CR LF only")
         << line(foto, "1.0.0.1") + "\n" + line(foto, "9.0.0.0") << "1.0.0.1" << false;
 }
@@ -103,7 +81,7 @@ void tst_updatecheck::updateNeeded()
     TestPlatform tp;
     QTemporaryDir folder;
     if (installed != kNoFile)
-        writeFile(folder.path() + QStringLiteral("/TarvekFOTO"),
+        writeFile(folder.filePath(QStringLiteral("TarvekFOTO")),
                   installed.isEmpty() ? QByteArray("#!/bin/sh\n") : VersionedScript(installed));
     QCOMPARE(UpdateNeeded(list, folder.path() + QLatin1Char('\\'), QStringLiteral("TarvekFOTO")),
              expected);
@@ -111,116 +89,99 @@ void tst_updatecheck::updateNeeded()
 
 void tst_updatecheck::checkAgainstHost_data()
 {
-    QTest::addColumn<QString>("mode"); // "list", "unreachable", "slow", "error"
+    QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("list");
-    QTest::addColumn<bool>("programPresent");
     QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<bool>("updaterStarted");
 
+    const QString programUpdate =
+        QStringLiteral("TarvekFOTO uygulamasını ilgilendiren kritik bir güncelleme mevcut..\r"
+                       "Tarvek YDS uygulaması kapanacak ve Güncelleme programı çalışacaktır...");
+    const QString updaterUpdate = QStringLiteral(
+        "Tarvek Guncelleme uygulamasını ilgilendiren kritik bir güncelleme mevcut..");
     const QString upToDate =
-        QStringList{line("TarvekFOTO.zip", "1.0.0.5"), line("Tarvek_Guncelleme.zip", "1.0.0.3")}
-            .join(QStringLiteral("\r\n"));
-    QTest::newRow("empty list") << "list"
-                                << "" << true << QStringList() << false;
-    QTest::newRow("host unreachable")
-        << "unreachable" << upToDate << true << QStringList() << false;
-    QTest::newRow("slower than the limit") << "slow" << upToDate << true << QStringList() << false;
-    QTest::newRow("server error") << "error" << upToDate << true << QStringList() << false;
-    QTest::newRow("up to date") << "list" << upToDate << true << QStringList() << false;
+        line("TarvekFOTO.zip", "1.0.0.5") + "\r\n" + line("Tarvek_Guncelleme.zip", "1.0.0.3");
+    const QString newer = line("TarvekFOTO.zip", "1.0.0.6");
+    const QStringList none;
+    QTest::newRow("empty list") << "signed" << QString() << none;
+    QTest::newRow("slower than the limit") << "trickle" << newer << none;
+    QTest::newRow("up to date") << "signed" << upToDate << none;
     QTest::newRow("both out of date")
-        << "list"
-        << QStringList{line("TarvekFOTO.zip", "1.0.0.6"), line("Tarvek_Guncelleme.zip", "1.1")}
-               .join(QStringLiteral("\r\n"))
-        << true << QStringList{kProgramUpdate, kUpdaterUpdate} << true;
-    QTest::newRow("updater only") << "list"
-                                  << QStringList{line("TarvekFOTO.zip", "1.0.0.5"),
-                                                 line("Tarvek_Guncelleme.zip", "1.0.0.4")}
-                                         .join(QStringLiteral("\r\n"))
-                                  << true << QStringList{kUpdaterUpdate} << true;
-    QTest::newRow("program file missing")
-        << "list" << upToDate << false << QStringList{kProgramUpdate} << true;
-    QTest::newRow("program file missing, empty list") << "list"
-                                                      << "" << false << QStringList() << false;
+        << "signed" << newer + "\r\n" + line("Tarvek_Guncelleme.zip", "1.1")
+        << QStringList{programUpdate, updaterUpdate};
+    QTest::newRow("updater only") << "signed"
+                                  << line("TarvekFOTO.zip", "1.0.0.5") + "\r\n" +
+                                         line("Tarvek_Guncelleme.zip", "1.0.0.4")
+                                  << QStringList{updaterUpdate};
+    QTest::newRow("program file missing") << "no program" << upToDate << QStringList{programUpdate};
+    QTest::newRow("updater missing")
+        << "no updater" << newer
+        << QStringList{QStringLiteral("Güncelleme Uygulaması bulunamadı...\r\n"
+                                      "Lütfen KORA BİLİŞİM'i arayınız...")};
+    // The updater has just started the program: whatever the list says, it is not run again.
+    QTest::newRow("right after an update") << "after update" << newer << none;
+    // Only a list the vendor's key signed counts.
+    QTest::newRow("unsigned list") << "unsigned" << newer << none;
+    QTest::newRow("tampered list") << "tampered" << newer << none;
+    QTest::newRow("signed by another key") << "other key" << newer << none;
+    QTest::newRow("list over the size limit")
+        << "signed" << newer + "\r\n'" + QString(64 * 1024, QLatin1Char('x')) << none;
+    QTest::newRow("no public key") << "no key" << newer << QStringList{UpdateNotConfiguredText()};
+    QTest::newRow("no update host") << "no host" << newer << QStringList{UpdateNotConfiguredText()};
 }
 
 void tst_updatecheck::checkAgainstHost()
 {
     QFETCH(QString, mode);
     QFETCH(QString, list);
-    QFETCH(bool, programPresent);
     QFETCH(QStringList, messages);
-    QFETCH(bool, updaterStarted);
 
     TestPlatform tp;
     UpdateServer server;
     QTemporaryDir folder;
-    writeFile(folder.path() + QStringLiteral("/Tarvek_Guncelleme"),
-              VersionedScript(QStringLiteral("1.0.0.3")));
-    if (programPresent)
-        writeFile(folder.path() + QStringLiteral("/TarvekFOTO"),
-                  VersionedScript(QStringLiteral("1.0.0.5")));
+    if (mode != "no updater")
+        writeFile(folder.filePath("Tarvek_Guncelleme"), VersionedScript("1.0.0.3"));
+    if (mode != "no program")
+        writeFile(folder.filePath("TarvekFOTO"), VersionedScript("1.0.0.5"));
+    if (mode == "after update")
+        writeFile(AfterUpdateMarker(folder.path()), {});
 
-    platform::Deployment d = platform::Deployment::builtIn();
-    d.updateHost = server.host();
-    d.updateTimeoutMs = 300;
-    if (mode == QStringLiteral("unreachable")) {
-        // A port that was just free: nothing listens there.
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        d.updateHost = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
-        probe.close();
-    }
+    platform::Deployment d = server.deployment();
+    d.updateTimeoutMs = 500;
+    if (mode == "no key")
+        d.updatePublicKey.clear();
+    if (mode == "no host")
+        d.updateHost.clear();
     platform::Deployment::setCurrent(d);
-
-    UpdateServer::Answer a;
-    a.body = list.toLatin1();
-    a.hang = mode == QStringLiteral("slow");
-    a.status = mode == QStringLiteral("error") ? 500 : 200;
-    server.serve(UpdateServer::listPath(), a);
+    const QByteArray bytes = list.toLatin1();
+    server.serveSigned(UpdateServer::listPath(), bytes,
+                       mode == "other key" ? NewKeyPair() : VendorKey());
+    if (mode == "unsigned")
+        server.drop(UpdateServer::listPath() + ".sig");
+    if (mode == "tampered")
+        server.serve(UpdateServer::listPath(), {QByteArray(bytes).replace("6", "7")});
+    if (mode == "trickle")
+        server.serve(UpdateServer::listPath(), {bytes, true});
 
     bool ended = false;
     try {
         CheckForUpdates(folder.path());
-    } catch (const ProcessEnded &) {
+    } catch (const platform::ProcessEnded &) {
         ended = true;
     }
+    platform::Deployment::setCurrent(platform::Deployment::builtIn());
     QCOMPARE(tp.messages->texts(), messages);
-    QCOMPARE(ended, updaterStarted);
-    QCOMPARE(tp.launcher->calls.size(), updaterStarted ? 1 : 0);
-    if (updaterStarted) {
-        QCOMPARE(tp.launcher->calls.first().kind, QStringLiteral("start"));
-        QCOMPARE(tp.launcher->calls.first().program,
-                 folder.path() + QStringLiteral("/Tarvek_Guncelleme"));
-        QVERIFY(tp.launcher->calls.first().args.isEmpty());
-    }
     for (const auto &m : tp.messages->shown)
-        QCOMPARE(m.icon, platform::MsgIcon::Critical);
-    if (mode == QStringLiteral("list"))
-        QCOMPARE(server.requests(UpdateServer::listPath()), 1);
-    platform::Deployment::setCurrent(platform::Deployment::builtIn());
-}
-
-void tst_updatecheck::missingUpdaterIsReportedAndCheckSkipped()
-{
-    TestPlatform tp;
-    UpdateServer server;
-    QTemporaryDir folder;
-    platform::Deployment d = platform::Deployment::builtIn();
-    d.updateHost = server.host();
-    platform::Deployment::setCurrent(d);
-    server.serve(UpdateServer::listPath(), {200, line("TarvekFOTO.zip", "9.0").toLatin1(), false});
-
-    SetProgramFolder(folder.path());
-    guncelleme_kontrol_et();
-    SetProgramFolder({});
-
-    QCOMPARE(tp.messages->texts(),
-             QStringList{QStringLiteral("Güncelleme Uygulaması bulunamadı...\r\n"
-                                        "Lütfen KORA BİLİŞİM'i arayınız...")});
-    QCOMPARE(tp.messages->shown.first().icon, platform::MsgIcon::Critical);
-    QCOMPARE(server.requests(UpdateServer::listPath()), 0);
-    QVERIFY(tp.launcher->calls.isEmpty());
-    platform::Deployment::setCurrent(platform::Deployment::builtIn());
+        QCOMPARE(m.icon, m.text == UpdateNotConfiguredText() ? platform::MsgIcon::Information
+                                                             : platform::MsgIcon::Critical);
+    // The updater is started, once and without arguments, exactly when an update was announced.
+    const bool updating = !messages.isEmpty() && messages.first().contains("kritik");
+    QCOMPARE(ended, updating);
+    QCOMPARE(tp.launcher->calls.size(), updating ? 1 : 0);
+    if (updating)
+        QCOMPARE(tp.launcher->calls.first().program, folder.filePath("Tarvek_Guncelleme"));
+    QVERIFY(!QFileInfo::exists(AfterUpdateMarker(folder.path())));
+    const QStringList noFetch{"no key", "no host", "no updater", "after update"};
+    QCOMPARE(server.requests(UpdateServer::listPath()) > 0, !noFetch.contains(mode));
 }
 
 void tst_updatecheck::demoListKeepsTheBuiltProgramsCurrent()

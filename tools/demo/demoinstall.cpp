@@ -1,6 +1,7 @@
 #include "demoinstall.h"
 
 #include "logindemo.h"
+#include "signing.h"
 #include "tools/demo/queuedemo.h"
 
 #include "core/connection.h"
@@ -13,10 +14,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlRecord>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <memory>
 
 namespace {
 
@@ -30,12 +37,75 @@ bool exec(const QString &cs, const QString &sql, const QVariantList &binds, QStr
     return false;
 }
 
+// A package of one program file, as the vendor's build would make it.
+bool writeZip(const QString &zipFile, const QString &file, const QString &entryName)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    std::unique_ptr<archive, decltype(&archive_write_free)> a(archive_write_new(),
+                                                              &archive_write_free);
+    archive_write_set_format_zip(a.get());
+    if (archive_write_open_filename(a.get(), QFile::encodeName(zipFile).constData()) != ARCHIVE_OK)
+        return false;
+    archive_entry *e = archive_entry_new();
+    archive_entry_set_pathname(e, entryName.toUtf8().constData());
+    archive_entry_set_size(e, in.size());
+    archive_entry_set_filetype(e, AE_IFREG);
+    archive_entry_set_perm(e, 0755);
+    bool ok = archive_write_header(a.get(), e) == ARCHIVE_OK;
+    archive_entry_free(e);
+    while (ok && !in.atEnd()) {
+        const QByteArray chunk = in.read(1024 * 1024);
+        ok = archive_write_data(a.get(), chunk.constData(), size_t(chunk.size())) == chunk.size();
+    }
+    return archive_write_close(a.get()) == ARCHIVE_OK && ok;
+}
+
 } // namespace
 
 DemoLogin DemoOperator()
 {
     return {QStringLiteral("Anadolu Yapı Denetim Ltd. Şti."), QStringLiteral("operator"),
             QStringLiteral("1234")};
+}
+
+bool WriteDemoUpdates(const DemoInstall &install, QString *error)
+{
+    QDir().mkpath(QFileInfo(install.secretKeyFile()).absolutePath());
+    QDir().mkpath(install.updatesFolder());
+    if (!QFileInfo::exists(install.secretKeyFile()) &&
+        !WriteKeyPair(install.secretKeyFile(), install.publicKeyFile(), error))
+        return false;
+    const auto key = ReadKeyFile(install.secretKeyFile(), kSecretKeyBytes, error);
+    if (!key)
+        return false;
+    const QDir updates(install.updatesFolder());
+    QStringList signedFiles{updates.filePath(QStringLiteral("versiyon2015.txt"))};
+    QFile list(signedFiles.first());
+    if (!list.open(QIODevice::WriteOnly) || list.write(DemoVersionList()) < 0) {
+        *error = list.fileName() + QStringLiteral(": yazılamadı");
+        return false;
+    }
+    list.close();
+    for (const char *package : {"TarvekFOTO", "Tarvek_Guncelleme"}) {
+        const QString name = QString::fromLatin1(package);
+        const QFileInfo program(install.programFolder() + QLatin1Char('/') + name);
+        const QFileInfo zip(updates.filePath(name + QStringLiteral(".zip")));
+        if (!program.exists())
+            continue;
+        if (!zip.exists() || zip.lastModified() < program.lastModified()) {
+            if (!writeZip(zip.filePath(), program.filePath(), name)) {
+                *error = zip.filePath() + QStringLiteral(": yazılamadı");
+                return false;
+            }
+        }
+        signedFiles << zip.filePath();
+    }
+    for (const QString &file : signedFiles)
+        if (!SignFile(*key, file, error))
+            return false;
+    return true;
 }
 
 bool BuildDemoInstall(const DemoInstall &install, QString *error)
@@ -61,12 +131,8 @@ bool BuildDemoInstall(const DemoInstall &install, QString *error)
                                      DemoInstall::storeFolder() + QStringLiteral("\r\n")));
     }
     // The update server's version list, up to date with this build, so the demo never updates.
-    {
-        QDir().mkpath(install.root + QStringLiteral("/updates"));
-        QFile f(install.root + QStringLiteral("/updates/versiyon2015.txt"));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(DemoVersionList());
-    }
+    if (!WriteDemoUpdates(install, error))
+        return false;
     platform::NativeSettingsService settings(install.settingsRoot());
     settings.save(QStringLiteral("Tarvek2000"), QStringLiteral("2.0"), QStringLiteral("path"),
                   DemoInstall::siblingFolder());

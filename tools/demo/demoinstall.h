@@ -11,6 +11,10 @@ struct DemoInstall
     QString driveRoot() const { return root + QStringLiteral("/drives"); }
     QString settingsRoot() const { return root + QStringLiteral("/settings"); }
     QString programFolder() const { return root + QStringLiteral("/program"); }
+    // The demo's own signing key pair (never the vendor's) and its update host's files.
+    QString secretKeyFile() const { return root + QStringLiteral("/imza/demo-gizli.anahtar"); }
+    QString publicKeyFile() const { return root + QStringLiteral("/imza/demo-acik.anahtar"); }
+    QString updatesFolder() const { return root + QStringLiteral("/updates"); }
     QString deploymentFile() const
     {
         return programFolder() + QStringLiteral("/tarvek-deployment.ini");
@@ -29,6 +33,11 @@ struct DemoLogin
     QString password;
 };
 
-// Builds the installation (databases, settings, folders); returns false with a reason.
+// Builds the installation (databases, settings, folders, update host); returns false with a
+// reason.
 bool BuildDemoInstall(const DemoInstall &install, QString *error);
+// The update host's files, signed with the demo's key pair (made when missing): the version list
+// of this build and a package of each program found in the program folder (remade when the
+// program is newer), each with its ".sig".
+bool WriteDemoUpdates(const DemoInstall &install, QString *error);
 DemoLogin DemoOperator();

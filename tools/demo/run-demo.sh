@@ -14,9 +14,11 @@ else
 fi
 
 # The installation: the program with its updater, the stamping tool in the office folder.
-cp -f "$BUILD/src/TarvekFOTO" "$DEMO/program/"
-cp -f "$BUILD/src/Tarvek_Guncelleme" "$DEMO/program/"
+cp -pf "$BUILD/src/TarvekFOTO" "$DEMO/program/"
+cp -pf "$BUILD/src/Tarvek_Guncelleme" "$DEMO/program/"
 [ -x "$BUILD/tools/fth32/fth32" ] && cp -f "$BUILD/tools/fth32/fth32" "$DEMO/drives/c/tarvek2000/"
+# The demo's update host: this build's list and packages, signed with the demo's own key.
+"$BUILD/tools/demo/tarvek-demo" --guncellemeler "$DEMO"
 
 APP=http://127.0.0.1:1
 FRONT=http://127.0.0.1:1
@@ -45,6 +47,7 @@ app_host=$APP
 front_host=$FRONT
 [update]
 host=$APP
+public_key=$(cat "$DEMO/imza/demo-acik.anahtar")
 timeout_ms=3000
 [paths]
 drive_root=$DEMO/drives
