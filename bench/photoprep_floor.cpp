@@ -42,8 +42,7 @@ bool Prepare(const char *inFile, const char *outFile)
     tjhandle c = tjInitCompress();
     unsigned char *out = nullptr;
     unsigned long outSize = 0;
-    if (tjCompress2(c, pixels.data(), sw, 0, sh, TJPF_BGRX, &out, &outSize, TJSAMP_420, 85, 0) !=
-        0)
+    if (tjCompress2(c, pixels.data(), sw, 0, sh, TJPF_BGRX, &out, &outSize, TJSAMP_420, 85, 0) != 0)
         return false;
     std::ofstream(outFile, std::ios::binary).write(reinterpret_cast<const char *>(out), outSize);
     tjFree(out);

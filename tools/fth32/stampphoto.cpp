@@ -61,8 +61,8 @@ tjscalingfactor CoveringScale(QSize stored, QSize need)
     for (int i = 0; i < count; ++i) {
         const tjscalingfactor f = factors[i];
         const int w = TJSCALED(stored.width(), f);
-        if (f.num <= f.denom && w >= need.width() && TJSCALED(stored.height(), f) >= need.height()
-            && w < TJSCALED(stored.width(), best))
+        if (f.num <= f.denom && w >= need.width() &&
+            TJSCALED(stored.height(), f) >= need.height() && w < TJSCALED(stored.width(), best))
             best = f;
     }
     return best;
@@ -164,8 +164,9 @@ Prepared PrepareJpeg(const QByteArray &source, const QStringList &captions, cons
     const auto length = static_cast<unsigned long>(source.size());
     const TjHandle decoder(tjInitDecompress());
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
-    if (!decoder || tjDecompressHeader3(decoder.get(), bytes, length, &width, &height,
-                                        &subsampling, &colorspace) != 0 ||
+    if (!decoder ||
+        tjDecompressHeader3(decoder.get(), bytes, length, &width, &height, &subsampling,
+                            &colorspace) != 0 ||
         width <= 0 || height <= 0)
         return fail(Corrupt());
     // From the header alone, before a byte of picture is decoded.

@@ -68,14 +68,14 @@ Result StampFile(const QString &source, const QString &targetFolder, const QStri
 // Exit codes of the fth32 executable; on failure its reason is the one line on stderr (UTF-8).
 enum ExitCode {
     ExitOk = 0,
-    ExitBadUsage = 1,          // not started as "fth32 Tarvek_Yds_mtg"
-    ExitBadInstructions = 2,   // input.mtg missing, unreadable or short
-    ExitSourceUnreadable = 3,  // Failure::SourceUnreadable
-    ExitTargetUnwritable = 4,  // Failure::TargetUnwritable
-    ExitCorrupt = 5,           // Failure::Corrupt
-    ExitNotJpeg = 6,           // Failure::NotJpeg
-    ExitTooLarge = 7,          // Failure::TooLarge
-    ExitTooBusy = 8,           // Failure::TooBusy
+    ExitBadUsage = 1,         // not started as "fth32 Tarvek_Yds_mtg"
+    ExitBadInstructions = 2,  // input.mtg missing, unreadable or short
+    ExitSourceUnreadable = 3, // Failure::SourceUnreadable
+    ExitTargetUnwritable = 4, // Failure::TargetUnwritable
+    ExitCorrupt = 5,          // Failure::Corrupt
+    ExitNotJpeg = 6,          // Failure::NotJpeg
+    ExitTooLarge = 7,         // Failure::TooLarge
+    ExitTooBusy = 8,          // Failure::TooBusy
 };
 ExitCode ExitCodeFor(Failure failure);
 
