@@ -6,8 +6,8 @@ export QT_QPA_PLATFORM=offscreen
 # Only the benchmarks' own lines: the engine's start-up report and offscreen notices go.
 export QT_LOGGING_RULES="qt.webenginecontext.info=false;qt.qpa.*=false"
 
-echo "== photo preparation vs ImageMagick"
-"$BUILD/bench/bench_photoprep" "${PHOTOPREP_COUNT:-8}"
+echo "== photo preparation vs the libjpeg-turbo floor and ImageMagick"
+"$BUILD/bench/bench_photoprep" "${PHOTOPREP_ROUNDS:-5}"
 
 echo "== pending list: fill of 10,000 records and one photograph's checks"
 "$BUILD/bench/bench_queue"
