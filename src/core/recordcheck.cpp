@@ -62,7 +62,7 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
         return nullptr;
     };
     QString status = record.status;
-    auto fail = [&](const queue::CheckFailure &failure) {
+    auto addFailure = [&](const queue::CheckFailure &failure) {
         c.failures.append(failure);
         status = failure.text;
         if (DetailLine *d = line(failure.detailKey))
@@ -73,7 +73,7 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
         line(QStringLiteral("f9"))->red = true;
     for (const queue::CheckFailure &failure :
          queue::FieldFailures(f.developments, f.sender, f.senderTc))
-        fail(failure);
+        addFailure(failure);
 
     // The photograph: the prepared copy, else the site folder's original (prepared now).
     const QString web = PreparedPhotoPath(firm, text("ada"), f.photoName);
@@ -88,7 +88,7 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
         c.preview = isFile(web) ? web : original;
         c.fitPreview = isFile(web);
     } else {
-        fail(queue::PhotoMissingFailure());
+        addFailure(queue::PhotoMissingFailure());
     }
 
     // No photograph found: nothing is measured, so the size rows and the size and dimension
@@ -103,7 +103,7 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
             c.details.append({QStringLiteral("f14"), QStringLiteral("Fotoğraf Ebatları"),
                               queue::DimensionText(pixels)});
         if (const auto failure = queue::SizeFailure(facts.bytes))
-            fail(*failure);
+            addFailure(*failure);
         c.details.append({QStringLiteral("f15"), QStringLiteral("Fotoğraf Boyutu"),
                           queue::SizeText(facts.bytes)});
     }
@@ -115,6 +115,6 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
     }
     if (pixels.isValid())
         for (const queue::CheckFailure &failure : queue::DimensionFailures(pixels))
-            fail(failure);
+            addFailure(failure);
     return c;
 }

@@ -18,7 +18,7 @@ QString alphabet(int variant)
 }
 
 // Variant 2 walks the alphabet twice as fast and starts one step further.
-qsizetype step(int variant, qsizetype position)
+qsizetype shiftAt(int variant, qsizetype position)
 {
     return variant == 1 ? position : 2 * position + 1;
 }
@@ -37,7 +37,7 @@ QString ScrambleWithSelector(const QString &text, int variant, int selector)
     out.append(alpha.at(sel));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype j = alpha.indexOf(text.at(i));
-        out.append(j < 0 ? text.at(i) : alpha.at((j + sel + step(variant, i)) % n));
+        out.append(j < 0 ? text.at(i) : alpha.at((j + sel + shiftAt(variant, i)) % n));
     }
     return out;
 }
@@ -67,7 +67,7 @@ QString Unscramble(const QString &text, int variant)
             out.append(text.at(i));
             continue;
         }
-        const qsizetype shift = (sel + step(variant, i - 1)) % n;
+        const qsizetype shift = (sel + shiftAt(variant, i - 1)) % n;
         out.append(alpha.at(((j - shift) % n + n) % n));
     }
     return out;

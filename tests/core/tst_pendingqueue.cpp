@@ -30,6 +30,8 @@ private Q_SLOTS:
 
 private:
     PendingQueue &queue();
+    // Pending records 1..count on one site, listed.
+    void listed(int count);
     std::unique_ptr<StoreFixture> m_fx;
     std::unique_ptr<PendingQueue> m_queue;
     QList<PendingPhoto> m_prepared;
@@ -56,6 +58,18 @@ PendingQueue &tst_pendingqueue::queue()
     return *m_queue;
 }
 
+void tst_pendingqueue::listed(int count)
+{
+    m_fx->site(1, QStringLiteral("A"));
+    for (int n = 1; n <= count; ++n) {
+        StoreFixture::Record r;
+        r.sayi = n;
+        r.ada = QStringLiteral("A");
+        m_fx->record(r);
+    }
+    QCOMPARE(queue().fill(kUser, false), count);
+}
+
 void tst_pendingqueue::fill_data()
 {
     QTest::addColumn<QString>("alan1");
@@ -63,13 +77,18 @@ void tst_pendingqueue::fill_data()
     QTest::addColumn<bool>("queued");
     QTest::addColumn<bool>("pathShown");
     QTest::addColumn<int>("prepares");
-    QTest::newRow("prepared copy") << "a.jpg" << "web" << true << true << 0;
-    QTest::newRow("extension in capitals, Turkish letters") << "ışık.JpG" << "web" << true << true
-                                                            << 0;
-    QTest::newRow("only in the site folder: prepared") << "a.jpg" << "site" << true << true << 1;
-    QTest::newRow("nowhere: queued, no path") << "a.jpg" << "none" << true << false << 0;
-    QTest::newRow(".jpeg is not sent") << "a.jpeg" << "web" << false << false << 0;
-    QTest::newRow(".png is not sent") << "a.png" << "site" << false << false << 0;
+    QTest::newRow("prepared copy") << "a.jpg"
+                                   << "web" << true << true << 0;
+    QTest::newRow("extension in capitals, Turkish letters") << "ışık.JpG"
+                                                            << "web" << true << true << 0;
+    QTest::newRow("only in the site folder: prepared") << "a.jpg"
+                                                       << "site" << true << true << 1;
+    QTest::newRow("nowhere: queued, no path") << "a.jpg"
+                                              << "none" << true << false << 0;
+    QTest::newRow(".jpeg is not sent") << "a.jpeg"
+                                       << "web" << false << false << 0;
+    QTest::newRow(".png is not sent") << "a.png"
+                                      << "site" << false << false << 0;
 }
 
 void tst_pendingqueue::fill()
@@ -118,11 +137,11 @@ void tst_pendingqueue::listedRecordsAndTheirOrder_data()
     QTest::addColumn<bool>("restricted");
     QTest::addColumn<QString>("user");
     QTest::addColumn<QList<qlonglong>>("numbers");
-    QTest::newRow("one institution: every firm, by date") << false << kUser
-                                                          << QList<qlonglong>{3, 1, 2};
+    QTest::newRow("one institution: every firm, by date")
+        << false << kUser << QList<qlonglong>{3, 1, 2};
     QTest::newRow("two institutions: the firm's own") << true << kUser << QList<qlonglong>{3, 1};
-    QTest::newRow("quote in the user name is a value") << true << QStringLiteral("O'NEIL")
-                                                       << QList<qlonglong>{2};
+    QTest::newRow("quote in the user name is a value")
+        << true << QStringLiteral("O'NEIL") << QList<qlonglong>{2};
 }
 
 void tst_pendingqueue::listedRecordsAndTheirOrder()
@@ -142,8 +161,10 @@ void tst_pendingqueue::listedRecordsAndTheirOrder()
         const char *tarih;
         QVariant durum;
         QVariant sentOn;
-    } rows[] = {{1, "A", "2026-03-02", "1", null},         {2, "B", "2026-03-03", "1", null},
-                {3, "A", "2026-03-01", "1", null},         {4, "A", "2026-03-01", "1", "2026-03-04"},
+    } rows[] = {{1, "A", "2026-03-02", "1", null},
+                {2, "B", "2026-03-03", "1", null},
+                {3, "A", "2026-03-01", "1", null},
+                {4, "A", "2026-03-01", "1", "2026-03-04"},
                 {5, "A", "2026-03-01", null, null}}; // 4 sent, 5 withdrawn
     for (const auto &row : rows) {
         r.sayi = row.sayi;
@@ -162,14 +183,7 @@ void tst_pendingqueue::listedRecordsAndTheirOrder()
 
 void tst_pendingqueue::operatorTicks()
 {
-    m_fx->site(1, QStringLiteral("A"));
-    for (int n : {1, 2}) {
-        StoreFixture::Record r;
-        r.sayi = n;
-        r.ada = QStringLiteral("A");
-        m_fx->record(r);
-    }
-    QCOMPARE(queue().fill(kUser, false), 2);
+    listed(2);
     QCOMPARE(queue().firstQueued(), std::optional<int>(0));
     const QModelIndex row0 = queue().index(0, 0);
     // Unticked by hand: black, the text stays; the next row is the first queued.
@@ -200,7 +214,7 @@ void tst_pendingqueue::checks_data()
     QTest::addColumn<QString>("startStatus");
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("ticked");
-    QTest::addColumn<QString>("stored"); // the status note written with the record, "" none
+    QTest::addColumn<QString>("stored");       // the status note written with the record, "" none
     QTest::addColumn<QStringList>("redLines"); // f16, the status line, is red whenever it is not
     // one the checks expect
     const QVariant who = QStringLiteral("Ali Veli");
@@ -216,9 +230,9 @@ void tst_pendingqueue::checks_data()
         << none << dev << QSize(800, 600) << qint64(0) << kQueued
         << "Fotoğrafı Gönderen Bilgisi Bulunamadı..." << false
         << "Fotoğrafı Gönderen Bilgisi Bulunamadı..." << QStringList{"f10", "f16"};
-    QTest::newRow("photograph nowhere") << who << dev << QSize() << qint64(0) << kQueued
-                                        << "Fotoğraf Bulunamadı..." << false
-                                        << "Fotoğraf Bulunamadı..." << QStringList{"f16"};
+    QTest::newRow("photograph nowhere")
+        << who << dev << QSize() << qint64(0) << kQueued << "Fotoğraf Bulunamadı..." << false
+        << "Fotoğraf Bulunamadı..." << QStringList{"f16"};
     QTest::newRow("file over 1 MB") << who << dev << QSize(800, 600) << qint64(1048679) << kQueued
                                     << "Dosya boyutu 1 Mb'dan Büyük..." << false
                                     << "Dosya boyutu 1 Mb'dan Büyük..." << QStringList{"f16"};
@@ -280,14 +294,7 @@ void tst_pendingqueue::checks()
 
 void tst_pendingqueue::withdraw()
 {
-    m_fx->site(1, QStringLiteral("A"));
-    for (int n : {1, 2}) {
-        StoreFixture::Record r;
-        r.sayi = n;
-        r.ada = QStringLiteral("A");
-        m_fx->record(r);
-    }
-    QCOMPARE(queue().fill(kUser, false), 2);
+    listed(2);
     QVERIFY(queue().withdraw(0));
     QCOMPARE(queue().size(), 1);
     QCOMPARE(queue().at(0).number, qlonglong(2));
@@ -302,14 +309,7 @@ void tst_pendingqueue::withdraw()
 void tst_pendingqueue::outcomeFindsItsRecordByNumber()
 {
     // The record sent is found by its number, not by where it stood when it was handed over.
-    m_fx->site(1, QStringLiteral("A"));
-    for (int n : {1, 2, 3}) {
-        StoreFixture::Record r;
-        r.sayi = n;
-        r.ada = QStringLiteral("A");
-        m_fx->record(r);
-    }
-    QCOMPARE(queue().fill(kUser, false), 3);
+    listed(3);
     QVERIFY(queue().withdraw(0));
     QCOMPARE(queue().apply(3, {SubmitText::Sent(), RowMark::Done, Outcome::Sent, std::nullopt}),
              PendingQueue::Applied::Stored);

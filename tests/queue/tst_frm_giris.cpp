@@ -116,8 +116,9 @@ void tst_frm_giris::clickChecksTheRowAndShowsItsDetails()
     QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, {},
                       w->ListView1->visualRect(w->queue().index(1, 2)).center());
     QCOMPARE(w->selectedRow(), 1);
-    QCOMPARE(m_fx->tp.messages->texts(),
-             QStringList{queue::StatusNotJpg() + QStringLiteral("\rBu fotoğrafı gönderemezsiniz...")});
+    QCOMPARE(
+        m_fx->tp.messages->texts(),
+        QStringList{queue::StatusNotJpg() + QStringLiteral("\rBu fotoğrafı gönderemezsiniz...")});
 }
 
 void tst_frm_giris::countdownSendsTheNextRecord()

@@ -27,7 +27,7 @@
 
 namespace {
 
-bool exec(const QString &cs, const QString &sql, const QVariantList &binds, QString *error)
+bool execOrSay(const QString &cs, const QString &sql, const QVariantList &binds, QString *error)
 {
     QSqlError e;
     if (db::Exec(cs, sql, binds, &e))
@@ -159,8 +159,9 @@ bool BuildDemoInstall(const DemoInstall &install, QString *error)
         *error = QStringLiteral("login demo data");
         return false;
     }
-    if (!exec(f3436, QStringLiteral("insert into ayarlar2 (foto_tarih_at, ortak) values (?, ?)"),
-              {QStringLiteral("1"), DemoInstall::sharedFolder()}, error))
+    if (!execOrSay(f3436,
+                   QStringLiteral("insert into ayarlar2 (foto_tarih_at, ortak) values (?, ?)"),
+                   {QStringLiteral("1"), DemoInstall::sharedFolder()}, error))
         return false;
 
     // Sites and pending photographs for every case of the list and its checks.
