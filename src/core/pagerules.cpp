@@ -144,12 +144,20 @@ int rapor_sirasi(int mode, const QList<QStringList> &listRows, const QString &ad
     return d < 7 ? -1 : 1;
 }
 
+std::optional<double> ParsePercentage(const QString &text)
+{
+    // Digits with at most one decimal mark: "nan", "inf", "1e40" or "+5" are texts a reader
+    // would take for numbers, and NaN would slip past every comparison after it.
+    static const QRegularExpression re(QStringLiteral("^(\\d+([.,]\\d*)?|[.,]\\d+)$"));
+    const QString t = text.trimmed();
+    if (!re.match(t).hasMatch())
+        return std::nullopt;
+    return QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+}
+
 static double LevelNumber(const QString &text)
 {
-    bool ok = false;
-    const double v =
-        QString(text).replace(QLatin1Char(','), QLatin1Char('.')).trimmed().toDouble(&ok);
-    return ok ? v : 0.0;
+    return ParsePercentage(text).value_or(0.0);
 }
 
 double PreviousPercentage(const QList<QStringList> &bodyRows)

@@ -116,6 +116,9 @@ QDate ParsePortalDate(const QString &cell);
 // The previous inspection's percentage from the list body (column 1 of its last row); "." or ","
 // as decimal mark. 0 when the list is empty or the cell is empty or not a number.
 double PreviousPercentage(const QList<QStringList> &bodyRows);
+// A percentage as the portal and the firm write it: digits with one "." or "," decimal mark,
+// blanks around allowed; anything else is not a number.
+std::optional<double> ParsePercentage(const QString &text);
 // A percentage as the operator reads it: decimal comma, no needless digits.
 QString FormatPercentage(double value);
 

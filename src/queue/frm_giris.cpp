@@ -70,6 +70,10 @@ frm_giris::~frm_giris()
         m_popup->disconnect(this);
         delete m_popup;
     }
+    // The browser answers its pending page scripts as it goes: the login that reads them goes
+    // first, then the browser, while the window's members are still here.
+    delete portalLogin;
+    delete WebBrowser1;
 }
 
 frm_giris::frm_giris(QWidget *parent) : QWidget(parent)

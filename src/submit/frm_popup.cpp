@@ -210,7 +210,18 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
     load();
 }
 
-frm_popup::~frm_popup() = default;
+frm_popup::~frm_popup()
+{
+    // A page answers its pending scripts as it goes: the pages go first, while every member the
+    // answers may read is still here, and m_closing turns the answers away.
+    m_closing = true;
+    for (QTimer *t : {Timer1, Timer3, Timer4, m_spin})
+        t->stop();
+    delete WebBrowser1;
+    delete WebBrowser2;
+    delete m_page1;
+    delete m_page2;
+}
 
 void frm_popup::setRequest(const SubmissionRequest &request)
 {

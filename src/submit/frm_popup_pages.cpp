@@ -349,10 +349,14 @@ void frm_popup::onCheck6(std::function<void()> then)
     }
     const bool on = Check6->isChecked();
     Command7->setEnabled(on);
-    PageActions::SetCheckedAndFireOnclick(m_page1, portal::id::Declaration(), on, [then](bool) {
-        if (then)
-            then();
-    });
+    QPointer<frm_popup> self(this);
+    PageActions::SetCheckedAndFireOnclick(m_page1, portal::id::Declaration(), on,
+                                          [self, then](bool) {
+                                              // A page going away answers its scripts: not while
+                                              // this window is on its way out.
+                                              if (self && !self->m_closing && then)
+                                                  then();
+                                          });
 }
 
 void frm_popup::onCommand7()

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void pagesThatStartNoLogin_data();
     void pagesThatStartNoLogin();
     void everyCodeImageGetsItsDialog();
+    void windowsGoWithScriptsInFlight();
 
 private:
     std::unique_ptr<Simulator> m_sim;
@@ -258,6 +259,25 @@ void tst_portallogin::everyCodeImageGetsItsDialog()
     QVERIFY(images >= 3); // the page's own images, then a code fetched for each dialog
     server.stop();
     serving.join();
+}
+
+void tst_portallogin::windowsGoWithScriptsInFlight()
+{
+    // A page answers its pending scripts as it is destroyed: the windows reading those answers
+    // must not be half gone by then (the sanitizer build runs this too).
+    auto *popup = new frm_popup(SubmissionOptions{});
+    QSignalSpy loaded(popup->page1(), &PortalPage::documentComplete);
+    popup->page1()->load(QUrl(LoginPageUrl()));
+    QVERIFY(loaded.wait(15000));
+    popup->onCommand7(); // reads the page afresh: a script in flight
+    popup->onCheck6([popup] { popup->onCommand7(); });
+    delete popup;
+    m_login->openLoginPage();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs.size(), 1, 15000);
+    m_dialogs[0]->close();
+    m_login.reset(); // the code image's and the message's scripts are in flight or done
+    m_page.reset();
+    QVERIFY(m_tp->messages->shown.size() <= 1);
 }
 
 QTEST_MAIN(tst_portallogin)
