@@ -167,7 +167,7 @@ int main(int argc, char **argv)
 
     const double clickMs = best(5, [&] { w->listvievx_click(1); });
     std::printf("queue row selection (details query, checks, preview): %.2f ms\n", clickMs);
-    frm_giris::release();
+    delete frm_giris::instance();
     db::CloseAll();
     return failures == 0 ? 0 : 1;
 }

@@ -46,7 +46,6 @@ public:
     void openLoginPage();
     // The file the security-code image is saved to.
     QString codeImageFile() const;
-    frm_guvenlik *securityDialog() const { return m_dialog; }
 
     // Time limit of one security-code download.
     static constexpr int kCodeDownloadMs = 15000;

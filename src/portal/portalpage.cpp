@@ -49,7 +49,6 @@ QWebEnginePage *PortalPage::createWindow(WebWindowType)
 
 QStringList PortalPage::chooseFiles(FileSelectionMode, const QStringList &, const QStringList &)
 {
-    ++m_choosers;
     const QStringList files = m_files;
     m_files.clear();
     Q_EMIT fileChooserAnswered(files);

@@ -24,7 +24,6 @@ public:
     std::function<QWebEnginePage *()> newWindow;
     // The files the next file chooser is answered with (used once).
     void setFilesToChoose(const QStringList &files) { m_files = files; }
-    int fileChooserCount() const { return m_choosers; }
 
 Q_SIGNALS:
     // A finished load of the main frame, successful or not: the old control's document-complete.
@@ -49,5 +48,4 @@ private:
     QStringList m_files;
     QSet<QUrl> m_refused;
     bool m_loadPending = false;
-    int m_choosers = 0;
 };

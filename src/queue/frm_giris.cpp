@@ -52,19 +52,10 @@ frm_giris *frm_giris::instance()
     return slot();
 }
 
-bool frm_giris::exists()
-{
-    return slot() != nullptr;
-}
-
-void frm_giris::release()
-{
-    delete slot();
-    slot() = nullptr;
-}
-
 frm_giris::~frm_giris()
 {
+    if (slot() == this)
+        slot() = nullptr;
     // An open submission window goes with the main window, without reporting back to it.
     if (m_popup) {
         m_popup->disconnect(this);

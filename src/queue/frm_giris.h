@@ -39,9 +39,7 @@ class frm_giris : public QWidget
     Q_OBJECT
 public:
     static frm_giris *instance();
-    static bool exists();
-    // Closes and releases the single instance (tests; the program ends with it otherwise).
-    static void release();
+    // The single instance is forgotten with it, so the next instance() starts afresh.
     ~frm_giris() override;
 
     // Hidden fields filled by the login window; several are signals (see their handlers).

@@ -9,6 +9,7 @@
 #include "demoinstall.h"
 #include "demophotos.h"
 #include "login/frm_ilk_giris.h"
+#include "mainwindow.h"
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
@@ -76,8 +77,7 @@ private:
 
 void tst_e2e_submission::cleanup()
 {
-    if (frm_giris::exists())
-        frm_giris::release();
+    releaseMainWindow<frm_giris>();
     m_sim.reset();
     m_fx.reset();
     m_codes = 0;
@@ -131,7 +131,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     login->Text6->setText(who.user);
     login->Text7->setText(who.password);
     login->Command6->click();
-    QVERIFY(frm_giris::exists());
+    QVERIFY(openMainWindow<frm_giris>());
     frm_giris *w = frm_giris::instance();
     QVERIFY(w->isVisible());
 

@@ -5,6 +5,7 @@
 #include "core/workstation.h"
 #include "login/frm_ilk_giris.h"
 #include "logindemo.h"
+#include "mainwindow.h"
 #include "platform/deployment.h"
 #include "platform/fileversion.h"
 #include "platform/testing/testplatform.h"
@@ -117,7 +118,7 @@ void tst_frm_ilk_giris::init()
 void tst_frm_ilk_giris::cleanup()
 {
     delete m_window.data();
-    frm_giris::release();
+    releaseMainWindow<frm_giris>();
     db::CloseAll();
     SetProgramFolder({});
     platform::Deployment::setCurrent(platform::Deployment::builtIn());
@@ -320,7 +321,7 @@ void tst_frm_ilk_giris::loginCommand()
                             QStringLiteral("k_adi"), QStringLiteral("<yok>"));
     if (outcome == LoginResult::LoggedIn) {
         QTRY_VERIFY_WITH_TIMEOUT(!m_window, 5000); // closed and released
-        QVERIFY(frm_giris::exists());
+        QVERIFY(openMainWindow<frm_giris>());
         frm_giris *main = frm_giris::instance();
         QVERIFY(main->isVisible());
         QCOMPARE(main->ilk_kurum.text(), institution);
@@ -467,7 +468,7 @@ void tst_frm_ilk_giris::databaseFailureKeepsTheWindow()
     QCOMPARE(m_tp->messages->texts(),
              QStringList{QStringLiteral("Kullanıcı bilgileri veritabanından okunamadı...\r"
                                         "Lütfen bağlantınızı kontrol edip tekrar deneyiniz...")});
-    QVERIFY(!frm_giris::exists());
+    QVERIFY(!openMainWindow<frm_giris>());
     QVERIFY(window()->isVisible());
 
     // Back again: the same window logs in.

@@ -213,7 +213,6 @@ void tst_browserlayer::attachFileThroughTheChooser()
     QVERIFY(
         act([&](auto d) { PageActions::AttachFile(page, &view, "oyds_form:dokuman", path, d); }));
     QVERIFY(snapshot(*page).element("oyds_form:dokuman")->value.endsWith("foto.jpg"));
-    qInfo("file chooser used: %d time(s)", page->fileChooserCount());
 }
 
 void tst_browserlayer::scriptDialogsNeverBlock()

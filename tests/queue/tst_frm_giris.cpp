@@ -3,6 +3,7 @@
 #include "core/addresses.h"
 #include "core/printlist.h"
 #include "core/statustexts.h"
+#include "mainwindow.h"
 #include "platform/deployment.h"
 #include "queue/frm_giris.h"
 #include "storefixture.h"
@@ -52,7 +53,7 @@ void tst_frm_giris::init()
 
 void tst_frm_giris::cleanup()
 {
-    frm_giris::release();
+    releaseMainWindow<frm_giris>();
     platform::Deployment::setCurrent(platform::Deployment::builtIn());
     m_fx.reset();
 }
