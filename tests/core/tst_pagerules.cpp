@@ -61,15 +61,24 @@ void tst_pagerules::screenCode_data()
 {
     QTest::addColumn<QString>("body");
     QTest::addColumn<QString>("code"); // "-": no label
-    QTest::newRow("after text, CR LF") << "Menü\nEkran Kodu : DYDYL\r\nAlt" << "DYDYL";
-    QTest::newRow("seven characters after the blank") << "Ekran Kodu : ABCDEFGHIJ" << "ABCDEFG";
-    QTest::newRow("null code") << "Ekran Kodu : null" << "null";
-    QTest::newRow("nothing after the label") << "x Ekran Kodu :" << "";
-    QTest::newRow("break inside the window") << "Ekran Kodu : DY\nDYI" << "DYDYI";
-    QTest::newRow("first label counts") << "Ekran Kodu : YHHYL\r\n\r\nEkran Kodu : YHHYR" << "YHHYL";
-    QTest::newRow("no blank before the code") << "Ekran Kodu :DYDYL" << "DYDYL";
-    QTest::newRow("wider separator") << "Ekran Kodu  :  DYDYL" << ":DYDYL";
-    QTest::newRow("label is case-sensitive") << "EKRAN KODU : DYDYL" << "-";
+    QTest::newRow("after text, CR LF") << "Menü\nEkran Kodu : DYDYL\r\nAlt"
+                                       << "DYDYL";
+    QTest::newRow("seven characters after the blank") << "Ekran Kodu : ABCDEFGHIJ"
+                                                      << "ABCDEFG";
+    QTest::newRow("null code") << "Ekran Kodu : null"
+                               << "null";
+    QTest::newRow("nothing after the label") << "x Ekran Kodu :"
+                                             << "";
+    QTest::newRow("break inside the window") << "Ekran Kodu : DY\nDYI"
+                                             << "DYDYI";
+    QTest::newRow("first label counts") << "Ekran Kodu : YHHYL\r\n\r\nEkran Kodu : YHHYR"
+                                        << "YHHYL";
+    QTest::newRow("no blank before the code") << "Ekran Kodu :DYDYL"
+                                              << "DYDYL";
+    QTest::newRow("wider separator") << "Ekran Kodu  :  DYDYL"
+                                     << ":DYDYL";
+    QTest::newRow("label is case-sensitive") << "EKRAN KODU : DYDYL"
+                                             << "-";
 }
 
 void tst_pagerules::screenCode()
@@ -85,9 +94,12 @@ void tst_pagerules::portalErrorText_data()
     QTest::addColumn<QString>("message"); // "-": none
     QTest::newRow("span") << "<span class=\"errorText\">Seviye alanı boş olamaz</span>"
                           << "Seviye alanı boş olamaz";
-    QTest::newRow("first one only") << "<p id=errorText>A</p><p class=errorText>B</p>" << "A";
-    QTest::newRow("no closing tag") << "<b errorText>mesaj" << "";
-    QTest::newRow("no errorText") << "<body>Ekran Kodu : DYDYI</body>" << "-";
+    QTest::newRow("first one only") << "<p id=errorText>A</p><p class=errorText>B</p>"
+                                    << "A";
+    QTest::newRow("no closing tag") << "<b errorText>mesaj"
+                                    << "";
+    QTest::newRow("no errorText") << "<body>Ekran Kodu : DYDYI</body>"
+                                  << "-";
 }
 
 void tst_pagerules::portalErrorText()
@@ -266,15 +278,19 @@ void tst_pagerules::levelsAndRejection_data()
     QTest::addColumn<QString>("previous"); // as the inspection list shows it
     QTest::addColumn<QString>("shown");    // the previous percentage in the rejection, "" none
     QTest::newRow("commas become points")
-        << Strings{"10,5", "20", "0", "5"} << Strings{"10.5", "20", "0", "5"} << "35" << "";
-    QTest::newRow("empty level left out")
-        << Strings{"", "20", "", "5"} << Strings{"20", "5"} << "" << "";
+        << Strings{"10,5", "20", "0", "5"} << Strings{"10.5", "20", "0", "5"} << "35"
+        << "";
+    QTest::newRow("empty level left out") << Strings{"", "20", "", "5"} << Strings{"20", "5"} << ""
+                                          << "";
     QTest::newRow("equal total passes")
-        << Strings{"30,1", "30", "", ""} << Strings{"30.1", "30"} << "60,1" << "";
+        << Strings{"30,1", "30", "", ""} << Strings{"30.1", "30"} << "60,1"
+        << "";
     QTest::newRow("lower total rejected")
-        << Strings{"10", "20", "", ""} << Strings{"10", "20"} << "45,7" << "45,7";
+        << Strings{"10", "20", "", ""} << Strings{"10", "20"} << "45,7"
+        << "45,7";
     QTest::newRow("non-numeric level counts 0")
-        << Strings{"yok", "20", "", ""} << Strings{"yok", "20"} << "20.5" << "20,5";
+        << Strings{"yok", "20", "", ""} << Strings{"yok", "20"} << "20.5"
+        << "20,5";
 }
 
 void tst_pagerules::levelsAndRejection()
@@ -295,10 +311,12 @@ void tst_pagerules::levelsAndRejection()
     const auto rejection =
         PercentageRejection(PreviousPercentage(Rows{{"", previous}}), LevelTotal(r));
     QCOMPARE(rejection.value_or(""),
-             shown.isEmpty() ? QString()
-                             : QString("Gerçekleşme Oranı bir önceki Denetim bilgisinin Gerçekleşme "
-                               "Oranını Geçmedi...\rBir önceki Denetim Bilgisi Gerçekleşme "
-                               "Oranı : ") + shown);
+             shown.isEmpty()
+                 ? QString()
+                 : QString("Gerçekleşme Oranı bir önceki Denetim bilgisinin Gerçekleşme "
+                           "Oranını Geçmedi...\rBir önceki Denetim Bilgisi Gerçekleşme "
+                           "Oranı : ") +
+                       shown);
 }
 
 void tst_pagerules::senderFieldsSkipEmptyColumns()
@@ -318,13 +336,19 @@ void tst_pagerules::outage_data()
     QTest::addColumn<QString>("body");
     QTest::addColumn<QString>("document");
     QTest::addColumn<bool>("outage");
-    QTest::newRow("upper-case ASCII") << "<body>YDS KULLANIM DISIDIR</body>" << "" << true;
+    QTest::newRow("upper-case ASCII") << "<body>YDS KULLANIM DISIDIR</body>"
+                                      << "" << true;
     QTest::newRow("Turkish capitals in the document")
-        << "<body>x</body>" << "<body>SİSTEM KULLANIM DIŞIDIR</body>" << true;
-    QTest::newRow("server not found") << "<body>Sunucu bulunamıyor</body>" << "" << true;
-    QTest::newRow("navigation canceled") << "<body>Navigation Canceled</body>" << "" << true;
-    QTest::newRow("gezinme iptal") << "" << "<p>gezinme iptal edildi</p>" << true;
-    QTest::newRow("cannot display") << "" << "The page cannot display" << true;
+        << "<body>x</body>"
+        << "<body>SİSTEM KULLANIM DIŞIDIR</body>" << true;
+    QTest::newRow("server not found") << "<body>Sunucu bulunamıyor</body>"
+                                      << "" << true;
+    QTest::newRow("navigation canceled") << "<body>Navigation Canceled</body>"
+                                         << "" << true;
+    QTest::newRow("gezinme iptal") << ""
+                                   << "<p>gezinme iptal edildi</p>" << true;
+    QTest::newRow("cannot display") << ""
+                                    << "The page cannot display" << true;
     QTest::newRow("ordinary front page")
         << "<body><h1>Yapı Denetim Sistemi</h1><a href='/yds'>Giriş</a></body>"
         << "<body><h1>Yapı Denetim Sistemi</h1></body>" << false;
@@ -348,10 +372,13 @@ void tst_pagerules::loginMessageCapture_data()
         << "Güvenlik kodu hatalı.";
     QTest::newRow("raw HTML kept") << img + "<div><td> <b>Şifre</b> &amp; kod </td></div>"
                                    << " <b>Şifre</b> &amp; kod ";
-    QTest::newRow("no cell in the block") << img + "<div><p>yok</p></div><td>dışarıda</td>" << "-";
-    QTest::newRow("no block") << img + "<p>hiç</p>" << "-";
+    QTest::newRow("no cell in the block") << img + "<div><p>yok</p></div><td>dışarıda</td>"
+                                          << "-";
+    QTest::newRow("no block") << img + "<p>hiç</p>"
+                              << "-";
     QTest::newRow("cell before the image ignored")
-        << "<div><td>önceki</td></div>" + img + "<div><td>sonraki</td></div>" << "sonraki";
+        << "<div><td>önceki</td></div>" + img + "<div><td>sonraki</td></div>"
+        << "sonraki";
     QTest::newRow("image name is case-sensitive")
         << "<div><td>önceki</td></div><img src=SIFREUNUTTUM.GIF><div><td>x</td></div>"
         << "önceki";
@@ -369,10 +396,14 @@ void tst_pagerules::turkishInsensitiveSearch_data()
     QTest::addColumn<QString>("haystack");
     QTest::addColumn<QString>("needle");
     QTest::addColumn<int>("index");
-    QTest::newRow("dotless and dotted i alike") << "xx KULLANIM DIŞIDIR" << "kullanım dışıdır" << 3;
-    QTest::newRow("I and ı alike") << "x ILIK" << "ılık" << 2;
-    QTest::newRow("other letters exact") << "Sunucu bulunamıyor" << "sunucu bulunamiyor" << 0;
-    QTest::newRow("ş is not s") << "DIŞIDIR" << "disidir" << -1;
+    QTest::newRow("dotless and dotted i alike") << "xx KULLANIM DIŞIDIR"
+                                                << "kullanım dışıdır" << 3;
+    QTest::newRow("I and ı alike") << "x ILIK"
+                                   << "ılık" << 2;
+    QTest::newRow("other letters exact") << "Sunucu bulunamıyor"
+                                         << "sunucu bulunamiyor" << 0;
+    QTest::newRow("ş is not s") << "DIŞIDIR"
+                                << "disidir" << -1;
 }
 
 void tst_pagerules::turkishInsensitiveSearch()
