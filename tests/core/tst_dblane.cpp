@@ -4,7 +4,6 @@
 #include "core/database.h"
 #include "core/outcome.h"
 #include "core/queuerules.h"
-#include "core/recordedit.h"
 #include "core/runsql.h"
 #include "core/schema.h"
 #include "core/scrambler.h"
@@ -15,9 +14,11 @@
 
 #include <QtTest>
 
+static const QString kOperator = "Ayşe Yılmaz Karaoğlanoğulları";
+static const QString kStatus = "Durum: 'uzun' bir açıklama, elli karakterden uzun olan bir metin";
+
 using platform::testing::TestPlatform;
 Q_DECLARE_METATYPE(std::optional<Outcome>)
-Q_DECLARE_METATYPE(DbStepError)
 
 class tst_dblane : public QObject
 {
@@ -121,109 +122,18 @@ private Q_SLOTS:
                              "418 00 00) arayınız..."});
     }
 
-    void classificationReachesTheOperator_data()
-    {
-        QTest::addColumn<DbStepError>("error");
-        QTest::addColumn<int>("failures"); // how often the step fails before it goes through
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<bool>("quiet");
-        QTest::addColumn<bool>("support");
-        QTest::addColumn<QStringList>("messages"); // "!" first: the process ended
-        QTest::addColumn<int>("calls");
-        QTest::addColumn<bool>("incident"); // the incident file lives while its message is up
-        const DbStepError send{0, "[DBNETLIB]ConnectionWrite (send())."};
-        const DbStepError ali{18456, "Login failed for user 'ali'."};
-        const DbStepError syntax{42, "syntax error"};
-        const QString incident = "Öngörülmeyen Hata : 2345322 !!!\rLütfen KORA Bilişim'i "
-                                 "arayınız. Tel : 0 (312) 418 00 00\r2026 3 7-14 5 9";
-        using S = QStringList;
-        Row("send failure retried until it goes through", send, 4, "delete from deneme", false,
-            false, S{}, 5, false);
-        Row("five retries, then the end", send, 6, "delete from deneme", false, false,
-            S{"!", "Veritabanı yazım hatası..."}, 6, false);
-        Row("another user's login, then the incident", ali, 1, "select 1", false, false,
-            S{"SQL Server Kullanıcısı bulunamamamıştır...\r\nLütfen KORA Bİlişim'i(0 (312) 418 "
-              "00 00) arayınız...",
-              incident},
-            1, true);
-        Row("quiet: no trace", syntax, 1, "select 1", true, false, S{}, 1, false);
-        Row("support workstation: the raw error", syntax, 1, "select x", false, true,
-            S{"42syntax error\r\nselect x\r\nf3436"}, 1, false);
-    }
-    void classificationReachesTheOperator()
-    {
-        QFETCH(DbStepError, error);
-        QFETCH(int, failures);
-        QFETCH(QString, sql);
-        QFETCH(bool, quiet);
-        QFETCH(bool, support);
-        QFETCH(QStringList, messages);
-        QFETCH(int, calls);
-        QFETCH(bool, incident);
-        QDir().mkpath(dataFolder());
-        const QString marker = QCoreApplication::applicationDirPath() + "/destek.dbt";
-        if (support) {
-            auto d = platform::Deployment::builtIn();
-            d.developmentFolder = QCoreApplication::applicationDirPath();
-            platform::Deployment::setCurrent(d);
-            QVERIFY(QFile(marker).open(QIODevice::WriteOnly));
-        }
-        QStringList file;
-        m_tp->messages->onShow = [&](const auto &) {
-            for (const QString &f : QDir(dataFolder()).entryList(QDir::Files)) {
-                QFile in(dataFolder() + "/" + f);
-                QVERIFY(in.open(QIODevice::ReadOnly));
-                const QStringList l = QString::fromLatin1(in.readAll()).split("\r\n");
-                file << f << Unscramble(l.value(0), 2) << Unscramble(l.value(1), 2) << l.value(2);
-            }
-        };
-        int called = 0;
-        const std::vector<DbStep> steps{[&]() -> std::optional<DbStepError> {
-            return ++called <= failures ? std::optional(error) : std::nullopt;
-        }};
-        bool ended = false, through = false;
-        try {
-            through = RunDbSteps(sql, "f3436", quiet, steps);
-        } catch (const platform::ProcessEnded &) {
-            ended = true;
-        }
-        QFile::remove(marker);
-        QCOMPARE((ended ? QStringList{"!"} : QStringList()) + m_tp->messages->texts(), messages);
-        QCOMPARE(through, messages.isEmpty());
-        QCOMPARE(called, calls);
-        const QStringList written{"2026 3 7-14 5 9.txt", sql, error.description, "f3436"};
-        QCOMPARE(file, incident ? written : QStringList());
-        QVERIFY(QDir(dataFolder()).entryList(QDir::Files).isEmpty());
-    }
-
-    void recordEdit()
-    {
-        QVERIFY(!LookupYedek5(99) && !RecordExists(99));
-        std::optional<RecordEdit> edit = LookupYedek5(5);
-        QVERIFY(edit && RecordExists(5));
-        QCOMPARE(db::Text(edit->record, "LocalImalatId"), QStringLiteral("M-1"));
-        edit->setValue("alan2", "Çatı 'bitti'");
-        StampRecord(*edit, kStampWithdrawn, "Ayşe Yılmaz Karaoğlanoğulları");
-        QVERIFY(SaveRecord(*edit));
-        QCOMPARE(column(5, "alan2"), QStringLiteral("Çatı 'bitti'"));
-        QCOMPARE(column(5, "kullanici"), QStringLiteral("Ayşe Yılmaz Karaoğla"));
-        QCOMPARE(column(5, "prog_ID"), QStringLiteral("2001"));
-        QCOMPARE(column(6, "prog_ID"), QString());
-    }
-
     void submissionEnd_data()
     {
         QTest::addColumn<std::optional<Outcome>>("stored"); // none: the status note alone
         QTest::addColumn<QStringList>("row"); // bak_durum, bak_tarih, bakanlik_aciklama, prog_ID
         QTest::addColumn<bool>("released");   // the record's mobile detail
-        const QString status = "Durum: 'uzun' bir açıklama, elli karakterden uzun olan bir metin";
         Row("sent", std::optional(Outcome::Sent),
-            QStringList{"2", "2026-03-07", status.left(50), "2003"}, true);
+            QStringList{"2", "2026-03-07", kStatus.left(50), "2003"}, true);
         Row("not sent", std::optional(Outcome::NotSent),
             QStringList{"1", "", SubmitText::NotSent(), "2003"}, false);
         Row("seven days", std::optional(Outcome::SevenDay),
             QStringList{"2", "2026-03-07", SubmitText::SevenDay(), "2003"}, false);
-        Row("status note", std::optional<Outcome>(), QStringList{"1", "", status.left(50), "2002"},
+        Row("status note", std::optional<Outcome>(), QStringList{"1", "", kStatus.left(50), "2002"},
             false);
     }
     void submissionEnd()
@@ -231,13 +141,12 @@ private Q_SLOTS:
         QFETCH(std::optional<Outcome>, stored);
         QFETCH(QStringList, row);
         QFETCH(bool, released);
-        const QString status = "Durum: 'uzun' bir açıklama, elli karakterden uzun olan bir metin";
-        QVERIFY(stored ? StoreSubmissionEnd(5, status, stored, "op")
-                       : StoreStatusNote(5, status, "op"));
+        QVERIFY(stored ? StoreSubmissionEnd(5, kStatus, stored, kOperator)
+                       : StoreStatusNote(5, kStatus, kOperator));
         QCOMPARE((QStringList{column(5, "bak_durum"), column(5, "bak_tarih").left(10),
                               column(5, "bakanlik_aciklama"), column(5, "prog_ID")}),
                  row);
-        QCOMPARE(column(5, "kullanici"), QStringLiteral("op"));
+        QCOMPARE(column(5, "kullanici"), kOperator.left(20)); // "Ayşe Yılmaz Karaoğla"
         QCOMPARE(mobile("M-1"), released ? QString() : QStringLiteral("9"));
         QCOMPARE(mobile("M-2"), QStringLiteral("4"));
         QCOMPARE(column(6, "bak_durum"), QStringLiteral("1"));
@@ -246,6 +155,7 @@ private Q_SLOTS:
 
     void refusedWriteChangesNothing()
     {
+        QVERIFY(RecordExists(5) && !RecordExists(99));
         QVERIFY(!StoreSubmissionEnd(99, "x", Outcome::Sent, "op"));
         exec("alter table yedek5 drop column kullanici"); // the store now refuses the stamp
         QVERIFY(!StoreSubmissionEnd(5, "x", Outcome::Sent, "op"));

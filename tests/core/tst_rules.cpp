@@ -1,12 +1,11 @@
-// The rules of start-up, the database error classification, the login, the version list, the
-// pending list's checks and the photo preparation, as plain functions.
+// The rules of start-up, the scrambler, the database error classification, the pending list's
+// checks and the photo preparation, as plain functions.
 #include "core/connection.h"
-#include "core/loginrules.h"
 #include "core/photoprep.h"
 #include "core/queuerules.h"
 #include "core/runsql.h"
 #include "core/scrambler.h"
-#include "core/versionlist.h"
+#include "platform/deployment.h"
 #include "platform/testing/testplatform.h"
 #include "platform/textcodec.h"
 #include "rows.h"
@@ -17,13 +16,14 @@
 
 using platform::MsgIcon;
 using platform::testing::TestPlatform;
-using Action = DbErrorDecision::Action;
 using Strings = QStringList;
 using Failures = QList<queue::CheckFailure>;
 
-Q_DECLARE_METATYPE(DbErrorDecision::Action)
-Q_DECLARE_METATYPE(DbErrorContext)
+Q_DECLARE_METATYPE(DbStepError)
 Q_DECLARE_METATYPE(queue::CheckFailure)
+
+static const QString kIncident = "Öngörülmeyen Hata : 2345322 !!!\rLütfen KORA Bilişim'i "
+                                 "arayınız. Tel : 0 (312) 418 00 00\r2026 3 7-14 5 9";
 
 static void Touch(const QString &path, const QByteArray &bytes = "x")
 {
@@ -58,9 +58,8 @@ private Q_SLOTS:
                             const QString &msg, const QString &cs) { Row(name, net, cl, msg, cs); };
         row("default mode ignores kind and label", "MSSQL\nM::x\nSRV1", "", {},
             pre.arg("SRV1", ""));
-        row("no leading number: default mode", two, "abc 2", {}, pre.arg("SRV1", ""));
         row("numbered 1 takes the label's suffix", two, "1", {}, pre.arg("SRV1", "_sube"));
-        row("leading number of the line", two, " 2x", {}, pre.arg("SRV2", ""));
+        row("leading number of the line", two, " 2x 1", {}, pre.arg("SRV2", ""));
         row("negative number is the first", two, "-3", {}, pre.arg("SRV1", "_sube"));
         row("windows-1254 label, CR lines, suffix cut to 100",
             "mssql\rM::\xDE::" + QByteArray(150, 'x') + "\r S \r", "1", {},
@@ -69,7 +68,6 @@ private Q_SLOTS:
             "Lütfen Program Satıcınızla Görüşünüz...", {});
         row("no installation ends silently", "-", "", {}, "-");
         row("missing file", QByteArray(), "2", missing, "-");
-        row("default mode needs three lines", "mssql\r\nMerkez\r\n", "", missing, "-");
         row("numbered beyond the file", two, "3", missing, "-");
     }
     void networkFileAndCommandLine()
@@ -115,120 +113,112 @@ private Q_SLOTS:
         QCOMPARE(Unscramble("abc", 0), QString());
     }
 
-    void errorClassification_data()
+    // Every failed step is classified, and the operator sees what the classification decided.
+    void failuresReachTheOperator_data()
     {
-        QTest::addColumn<DbErrorContext>("context");
-        QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("earlier");
+        QTest::addColumn<DbStepError>("error");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("outcome"); // through | refused | ended
+        QTest::addColumn<Strings>("messages");
+        QTest::addColumn<Strings>("how"); // failures before it goes through, calls, quiet, support
         const QString line = "\r\nLütfen KORA Bİlişim'i(0 (312) 418 00 00) arayınız...";
         const QString admin = "SQL Server Yönetici Kullanıcısı bulunamamamıştır..." + line;
         const QString server = " SQL Sunucusuna ulaşılamıyor..." + line;
-        const QString broken = "Veritabanı dosyası bozulması..." + line;
         const QString user = "SQL Server Kullanıcısı bulunamamamıştır..." + line;
+        const QString unique = "Column names in each table must be unique. Column name 'a'";
+        const QString once = " is specified more than once.";
         const QString builtin = "IF  EXISTS (SELECT * FROM master.dbo.syslogins WHERE name = "
                                 "N'BUILTIN\\Administrators')";
-        const auto row = [](const char *n, int number, const QString &d, Action a,
-                            const QString &m = {}, const QString &e = {},
-                            const QString &s = "select 1", int retries = 0, bool quiet = false,
-                            bool support = false) {
-            Row(n, DbErrorContext{number, d, s, retries, quiet, support}, a, m, e);
+        const auto row = [](const char *n, int number, const QString &d, const QString &outcome,
+                            const Strings &m = {}, const QString &sql = "select 1",
+                            const Strings &how = {"1", "1", "", ""}) {
+            Row(n, DbStepError{number, d}, sql, outcome, m, how);
         };
-        row("five retries stop before anything", 3704, "x", Action::Stop,
-            "Veritabanı yazım hatası...", {}, "select 1", 5, true);
-        row("closed object", 3704, "whatever", Action::Skip);
-        row("xp_delete_file", 0, "Could not find xp_delete_file", Action::Skip);
-        row("duplicate column", 0,
-            "Column names in each table must be unique. Column name 'a' in table 't' is "
-            "specified more than once.",
-            Action::Skip);
-        row("duplicate column, first half only", 0,
-            "Column names in each table must be unique. Column name 'a'", Action::Incident);
-        row("object exists", 0, "There is already an object named 't'.", Action::Skip);
+        const Strings quiet{"1", "1", "quiet", ""};
+        row("closed object", 3704, "whatever", "through");
+        row("xp_delete_file", 0, "Could not find xp_delete_file", "through");
+        row("duplicate column", 0, unique + once, "through");
+        row("duplicate column, first half only", 0, unique, "refused", {kIncident});
+        row("duplicate column, found on a second try", 0, unique + " is specified;" + once,
+            "through");
+        row("object exists", 0, "There is already an object named 't'.", "through");
         row("drop of a missing column", 0,
             "ALTER TABLE DROP COLUMN failed because column 'a' does not exist in table 't'.",
-            Action::Skip);
-        row("already exists, case-sensitive", 0, "table t already exists", Action::Skip);
-        row("ALREADY EXISTS is another error", 0, "ALREADY EXISTS", Action::Incident);
-        row("login of sa", 18456, "[FreeTDS]Login failed for user 'sa'.", Action::Stop, admin);
+            "through");
+        row("already exists", 0, "table t already exists", "through");
+        row("ALREADY EXISTS is another error", 0, "ALREADY EXISTS", "refused", {kIncident});
+        row("login of sa", 18456, "Login failed for user 'sa'.", "ended", {admin});
         row("login of the fixed user, even quiet", 18456, "Login failed for user 'kvrtmlsn'.",
-            Action::Stop, admin, {}, "select 1", 0, true);
-        row("login of another user, then incident", 18456, "Login failed for user 'ali'.",
-            Action::Incident, {}, user);
-        row("login of another user, then quiet", 18456, "Login failed for user 'ali'.",
-            Action::Skip, {}, user, "select 1", 0, true);
-        row("server missing", 17, "[DBNETLIB]SQL Server yok veya erişim engellendi.", Action::Stop,
-            server);
-        row("embedded store missing", 0, "Specified SQL server not found: /x", Action::Stop,
-            server);
+            "ended", {admin}, "select 1", quiet);
+        row("login of another user, then the incident", 18456, "Login failed for user 'ali'.",
+            "refused", {user, kIncident});
+        row("login of another user, quiet", 18456, "Login failed for user 'ali'.", "through",
+            {user}, "select 1", quiet);
+        row("server missing", 17, "SQL Server yok veya erişim engellendi.", "ended", {server});
+        row("embedded store missing", 0, "Specified SQL server not found: /x", "ended", {server});
         row("device activation", 5105, "Device activation error. The physical file name 'x'",
-            Action::Stop, broken);
-        row("path may be incorrect", 5105, "The path may be incorrect.", Action::Stop, broken);
-        row("send failure of delete from deneme", 0, "[DBNETLIB]ConnectionWrite (send()).",
-            Action::Retry, {}, {}, "delete from deneme", 4);
-        row("send failure of another statement", 0, "ConnectionWrite (send()).", Action::Incident,
-            {}, {}, "delete from x");
-        row("builtin administrators statement", 0, "error", Action::Skip, {}, {}, builtin);
-        row("builtin administrators needs both blanks", 0, "error", Action::Incident, {}, {},
+            "ended", {"Veritabanı dosyası bozulması..." + line});
+        row("send failure retried until it goes through", 0, "ConnectionWrite (send()).", "through",
+            {}, "delete from deneme", {"4", "5", "", ""});
+        row("five retries, then the end", 0, "ConnectionWrite (send()).", "ended",
+            {"Veritabanı yazım hatası..."}, "delete from deneme", {"6", "6", "", ""});
+        row("send failure of another statement", 0, "ConnectionWrite (send()).", "refused",
+            {kIncident}, "delete from x");
+        row("builtin administrators statement", 0, "error", "through", {}, builtin);
+        row("builtin administrators needs both blanks", 0, "error", "refused", {kIncident},
             QString(builtin).replace("IF  ", "IF "));
-        row("duplicate column, found on a second try", 0,
-            "Column names in each table must be unique. Column name 'a' is specified twice; is "
-            "specified more than once.",
-            Action::Skip);
-        row("quiet beats support", 0, "syntax error", Action::Skip, {}, {}, "select 1", 0, true,
-            true);
-        row("support workstation", 0, "syntax error", Action::SupportReport, {}, {}, "select 1", 0,
-            false, true);
-        row("anything else", 0, "syntax error", Action::Incident);
+        row("quiet: no trace", 0, "syntax error", "through", {}, "select 1", quiet);
+        row("quiet beats support", 0, "syntax error", "through", {}, "select 1",
+            {"1", "1", "quiet", "support"});
+        row("support workstation: the raw error", 42, "syntax error", "refused",
+            {"42syntax error\r\nselect x\r\nf3436"}, "select x", {"1", "1", "", "support"});
+        row("anything else: the incident", 0, "syntax error", "refused", {kIncident});
     }
-    void errorClassification()
+    void failuresReachTheOperator()
     {
-        QFETCH(DbErrorContext, context);
-        QFETCH(Action, action);
-        QFETCH(QString, message);
-        QFETCH(QString, earlier);
-        const DbErrorDecision d = ClassifyDbError(context);
-        QCOMPARE(d.action, action);
-        QCOMPARE(d.message, message);
-        QCOMPARE(d.earlierMessage, earlier);
-    }
-
-    void loginRules()
-    {
-        QVERIFY(HasSendRight("A2,H1,K3", "0"));
-        QVERIFY(!HasSendRight("h1", "1"));
-        QVERIFY(!HasSendRight("A2", "1")); // rights without H1 beat the admin mark
-        QVERIFY(HasSendRight("", "1"));
-        QVERIFY(!HasSendRight("", "0"));
-        QVERIFY(RememberFromSetting(" 1 "));
-        for (const char *t : {"", "2", "0", "evet", "1x"})
-            QVERIFY2(!RememberFromSetting(t), t);
-        QVERIFY(IsServerMissingError("[DBNETLIB]SQL Server does not exist or access denied."));
-        QVERIFY(!IsServerMissingError("Login failed for user 'ali'."));
-    }
-
-    void versionComparison_data()
-    {
-        QTest::addColumn<QString>("listed");
-        QTest::addColumn<QString>("installed");
-        QTest::addColumn<bool>("newer");
-        Row("revision newer", "1.0.1.3", "1.0.1.2", true);
-        Row("same", "1.0.1.2", "1.0.1.2", false);
-        Row("build counts ten revisions", "1.0.2.0", "1.0.1.9", true);
-        Row("minor compared as text", "1.10.0.0", "1.9.0.0", false);
-        Row("major compared as text", "10.0.0.0", "9.0.0.0", false);
-        Row("two parts beat a lower minor", "2.1", "2.0.5.5", true);
-        Row("a missing minor is below any", "1", "1.0.0.0", false);
-        Row("non-numeric revision", "9.0.x.1", "1.0.0.1", false);
-        Row("installed without a version", "9.0.0.0", "", false);
-    }
-    void versionComparison()
-    {
-        QFETCH(QString, listed);
-        QFETCH(QString, installed);
-        QFETCH(bool, newer);
-        const QString list = "' paket,dosya\r\n\r\n1,TarvekFOTO.zip,a,b,c,d,e,f,g," + listed;
-        QCOMPARE(ListShowsNewer(list, ProgramPackage(), [&] { return installed; }), newer);
+        QFETCH(DbStepError, error);
+        QFETCH(QString, sql);
+        QFETCH(QString, outcome);
+        QFETCH(Strings, messages);
+        QFETCH(Strings, how);
+        TestPlatform tp;
+        ResetSupportModeForTests();
+        const QString program = QCoreApplication::applicationDirPath();
+        const QString data = program + "/data", marker = program + "/destek.dbt";
+        QDir().mkpath(data);
+        auto d = platform::Deployment::builtIn();
+        d.developmentFolder = program;
+        platform::Deployment::setCurrent(d);
+        if (how[3] == "support")
+            QVERIFY(QFile(marker).open(QIODevice::WriteOnly));
+        Strings file; // the incident file lives while its message is up
+        tp.messages->onShow = [&](const auto &) {
+            for (const QString &f : QDir(data).entryList(QDir::Files)) {
+                QFile in(data + "/" + f);
+                QVERIFY(in.open(QIODevice::ReadOnly));
+                const Strings l = QString::fromLatin1(in.readAll()).split("\r\n");
+                file << f << Unscramble(l.value(0), 2) << Unscramble(l.value(1), 2) << l.value(2);
+            }
+        };
+        int calls = 0;
+        const std::vector<DbStep> steps{[&]() -> std::optional<DbStepError> {
+            return ++calls <= how[0].toInt() ? std::optional(error) : std::nullopt;
+        }};
+        QString result;
+        try {
+            result = RunDbSteps(sql, "f3436", how[2] == "quiet", steps) ? "through" : "refused";
+        } catch (const platform::ProcessEnded &) {
+            result = "ended";
+        }
+        QFile::remove(marker);
+        platform::Deployment::setCurrent(platform::Deployment::builtIn());
+        QCOMPARE(result, outcome);
+        QCOMPARE(tp.messages->texts(), messages);
+        QCOMPARE(calls, how[1].toInt());
+        const Strings written{"2026 3 7-14 5 9.txt", sql, error.description, "f3436"};
+        QCOMPARE(file, messages.endsWith(kIncident) ? written : Strings());
+        QVERIFY(QDir(data).isEmpty()); // the incident file went with its message
+        QVERIFY(QDir(data).removeRecursively());
     }
 
     void countdownSteps_data()
@@ -237,15 +227,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("total");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
-        const QString go = "Fotoğraf Gönderimi Başlıyor";
         using S = queue::CountdownStep;
         Row("at rest", 0, 3, int(S::Hide), "");
         Row("two left", 1, 3, int(S::Show), "Bekleme Süresi  : 2 sn.");
-        Row("one left", 2, 3, int(S::Show), go);
-        Row("last tick", 3, 3, int(S::Show), go);
+        Row("one left", 2, 3, int(S::Show), "Fotoğraf Gönderimi Başlıyor");
+        Row("last tick", 3, 3, int(S::Show), "Fotoğraf Gönderimi Başlıyor");
         Row("expires", 4, 3, int(S::Expire), "");
-        Row("long wait", 1, 20, int(S::Show), "Bekleme Süresi  : 19 sn.");
-        Row("past the end", 30, 20, int(S::Expire), "");
     }
     void countdownSteps()
     {
@@ -258,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(step.text, text);
     }
 
-    void fieldFailures()
+    void recordFieldsAndExtension()
     {
         const queue::CheckFailure dev{"Yapıdaki Gelişmeler Bilgisi Bulunamadı", false, "f8"};
         const queue::CheckFailure who{"Fotoğrafı Gönderen Bilgisi Bulunamadı...", true, "f10"};
@@ -266,75 +253,42 @@ private Q_SLOTS:
                                      "f11"};
         QCOMPARE(queue::FieldFailures("x", "y", "1"), Failures());
         QCOMPARE(queue::FieldFailures("", "y", "1"), Failures{dev});
-        QCOMPARE(queue::FieldFailures("x", "", ""), (Failures{who, tc}));
         QCOMPARE(queue::FieldFailures("", "", ""), (Failures{dev, who, tc}));
         for (const char *name : {"a.jpg", "FOTO.JPG", "x.JpG"})
             QVERIFY2(queue::HasJpgExtension(name), name);
-        for (const char *name : {"a.jpeg", "ajpg", "a.png", ""})
+        for (const char *name : {"a.jpeg", "ajpg", ""})
             QVERIFY2(!queue::HasJpgExtension(name), name);
     }
 
-    void sizeLimitAndText_data()
+    void photoLimits_data()
     {
         QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<bool>("fails");
-        QTest::addColumn<QString>("text");
-        Row("1 MB exactly", 1048576LL, false, "1024 Kbayt");
-        Row("1024.05 rounds down", 1048626LL, false, "1024 Kbayt");
-        Row("1024.1 is over", 1048679LL, true, "1024,1 Kbayt");
-        Row("decimal comma", 1500LL, false, "1,5 Kbayt");
-        Row("empty file", 0LL, false, "0 Kbayt");
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<bool>("tooBig");
+        QTest::addColumn<int>("dimensionFailures"); // one for each limit exceeded
+        QTest::addColumn<QString>("sizeText");
+        Row("1 MB, landscape at the limit", 1048576LL, QSize(1100, 700), false, 0, "1024 Kbayt");
+        Row("1024.05 KB rounds down", 1048626LL, QSize(700, 1100), false, 0, "1024 Kbayt");
+        Row("1024.1 KB is over", 1048679LL, QSize(10, 10), true, 0, "1024,1 Kbayt");
+        Row("landscape one too wide", 1500LL, QSize(1101, 700), false, 1, "1,5 Kbayt");
+        Row("landscape one too tall", 0LL, QSize(1100, 701), false, 1, "0 Kbayt");
+        Row("portrait one too wide", 0LL, QSize(701, 1100), false, 1, "0 Kbayt");
+        Row("square takes the portrait limit", 0LL, QSize(701, 701), false, 1, "0 Kbayt");
+        Row("square over both", 0LL, QSize(1101, 1101), false, 2, "0 Kbayt");
     }
-    void sizeLimitAndText()
+    void photoLimits()
     {
         QFETCH(qint64, bytes);
-        QFETCH(bool, fails);
-        QFETCH(QString, text);
-        const queue::CheckFailure tooBig{"Dosya boyutu 1 Mb'dan Büyük...", true, {}};
-        QCOMPARE(queue::SizeFailure(bytes), fails ? std::optional(tooBig) : std::nullopt);
-        QCOMPARE(queue::SizeText(bytes), text);
-    }
-
-    void dimensionLimits_data()
-    {
-        QTest::addColumn<QSize>("pixels");
-        QTest::addColumn<int>("failures");
-        Row("landscape at the limit", QSize(1100, 700), 0);
-        Row("landscape one too wide", QSize(1101, 700), 1);
-        Row("landscape one too tall", QSize(1100, 701), 1);
-        Row("landscape both over", QSize(1200, 800), 2);
-        Row("portrait at the limit", QSize(700, 1100), 0);
-        Row("portrait one too wide", QSize(701, 1100), 1);
-        Row("square takes the portrait limit", QSize(701, 701), 1);
-        Row("square far over", QSize(1101, 1101), 2);
-    }
-    void dimensionLimits()
-    {
         QFETCH(QSize, pixels);
-        QFETCH(int, failures);
-        const queue::CheckFailure f{"Resim Ebatlarını Kontrol Ediniz", true, "f16"};
-        QCOMPARE(queue::DimensionFailures(pixels), Failures(failures, f));
-    }
-
-    void siteFolderAndAsciiFold_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("folded");
-        Row("slash and space", "12/3 A", "12_3_A", "12/3 A");
-        Row("every replaced character", "a*b<c>d\\e,f\"g:h?i", "a_b_c_d_e_f_g_h_i",
-            "a*b<c>d\\e,f\"g:h?i");
-        Row("carriage return removed", "12\r/3", "12_3", "12\r/3");
-        Row("Turkish letters", "Çağrı Şükür Öğüt İı", "Çağrı_Şükür_Öğüt_İı", "Cagri Sukur Ogut Ii");
-        Row("capitals, other accents", "ÇĞİÖŞÜâé|", "ÇĞİÖŞÜâé|", "CGIOSUâé|");
-    }
-    void siteFolderAndAsciiFold()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, folder);
-        QFETCH(QString, folded);
-        QCOMPARE(SiteFolderName(text), folder);
-        QCOMPARE(AsciiFold(text), folded);
+        QFETCH(bool, tooBig);
+        QFETCH(int, dimensionFailures);
+        QFETCH(QString, sizeText);
+        const queue::CheckFailure big{"Dosya boyutu 1 Mb'dan Büyük...", true, {}};
+        const queue::CheckFailure dim{"Resim Ebatlarını Kontrol Ediniz", true, "f16"};
+        QCOMPARE(queue::SizeFailure(bytes).has_value(), tooBig);
+        QCOMPARE(queue::SizeFailure(bytes).value_or(big), big);
+        QCOMPARE(queue::DimensionFailures(pixels), Failures(dimensionFailures, dim));
+        QCOMPARE(queue::SizeText(bytes), sizeText);
     }
 
     // The stamping tool gets its instruction file beside it and one argument; the launcher
@@ -346,7 +300,7 @@ private Q_SLOTS:
         QTest::addColumn<Strings>("photo"); // alan1, ada, date setting
         QTest::addColumn<Strings>("lines"); // source, target, date caption, parcel caption
         QTest::addColumn<QString>("message");
-        const QString site = "c:\\ortak\\fotograflar\\12_3_A\\";
+        const QString site = "c:\\o\\fotograflar\\12_3_A\\";
         const QString sibling = "c:\\tarvek2000";
         const QString date = "Tarih :12.03.2012";
         const QString parcel = "Pafta/Ada/Parsel :12/3 A";
@@ -360,11 +314,11 @@ private Q_SLOTS:
             {site + "foto.JPG", site + "web\\a.jpg", "", parcel});
         row(".jpeg names the .jpg source", sibling, false, {"x.jpeg", "12/3 A", "1"},
             {site + "x.jpg", site + "web\\a.jpg", date, parcel});
-        row("Turkish paths kept, captions folded", sibling, false,
-            {"Kat 2 çatı.jpg", "Çiğdem 5/7", "1"},
-            {"c:\\ortak\\fotograflar\\Çiğdem_5_7\\Kat 2 çatı.jpg",
-             "c:\\ortak\\fotograflar\\Çiğdem_5_7\\web\\a.jpg", date,
-             "Pafta/Ada/Parsel :Cigdem 5/7"});
+        row("Turkish paths kept, site folder named, captions folded", sibling, false,
+            {"Kat 2 çatı.jpg", "Çiğ:dem*? \"5/7\",İ", "1"},
+            {"c:\\o\\fotograflar\\Çiğ_dem____5_7__İ\\Kat 2 çatı.jpg",
+             "c:\\o\\fotograflar\\Çiğ_dem____5_7__İ\\web\\a.jpg", date,
+             "Pafta/Ada/Parsel :Cig:dem*? \"5/7\",I"});
         row("office folder with spaces", "c:\\Program Files\\Tarvek 2000", false,
             {"foto.jpg", "12/3 A", "1"}, {site + "foto.jpg", site + "web\\a.jpg", date, parcel});
         row("tool missing: nothing run, temporary folder kept", "", false,
@@ -395,7 +349,7 @@ private Q_SLOTS:
             return 0;
         };
 
-        PrepareRecordPhoto({photo[0], photo[1], QDate(2012, 3, 12)}, "c:\\ortak", photo[2]);
+        PrepareRecordPhoto({photo[0], photo[1], QDate(2012, 3, 12)}, "c:\\o", photo[2]);
 
         QCOMPARE(tp.messages->texts(), message.isEmpty() ? Strings() : Strings{message});
         QCOMPARE(tp.launcher->calls.size(), sibling.isEmpty() ? 0 : 1);
