@@ -58,26 +58,17 @@ private Q_SLOTS:
         m_tp.reset();
     }
 
-    void connectionTargets_data()
-    {
-        QTest::addColumn<QString>("connection");
-        QTest::addColumn<QString>("target"); // "sqlite:" + file, or the ODBC string
-        Row("embedded store, suffix kept",
-            "driver={SQL SERVER};server=sqlite:/srv/d;uid=kvrtmlsn;pwd=p;database=y3436_sube",
-            "sqlite:/srv/d/y3436_sube.sqlite3");
-        Row("windows-style store folder", "server=sqlite:c:\\tarvek\\data;database=f3436",
-            "sqlite:<drives>/c/tarvek/data/f3436.sqlite3");
-        // Keywords upper-cased in ASCII (not "DRİVER" under a Turkish locale); values untouched.
-        Row("server through ODBC", "driver={SQL SERVER};server=SRV\\SQL,1433;pwd=iİı;database=y",
-            "DRIVER={SQL SERVER};SERVER=SRV\\SQL,1433;PWD=iİı;DATABASE=y");
-    }
     void connectionTargets()
     {
-        QFETCH(QString, connection);
-        QFETCH(QString, target);
-        const db::Target t = db::ParseConnectionString(connection);
-        QCOMPARE(t.sqlite ? "sqlite:" + t.sqliteFile : t.odbcString,
-                 QString(target).replace("<drives>", m_tp->driveRoot()));
+        auto target = [](const QString &cs) {
+            const db::Target t = db::ParseConnectionString(cs);
+            return t.sqlite ? "sqlite:" + t.sqliteFile : t.odbcString;
+        };
+        QCOMPARE(target("driver={SQL SERVER};server=sqlite:c:\\d;uid=kvrtmlsn;database=y_sube"),
+                 "sqlite:" + m_tp->driveRoot() + "/c/d/y_sube.sqlite3");
+        // Keywords upper-cased in ASCII (not "DRİVER" under a Turkish locale); values untouched.
+        QCOMPARE(target("driver={SQL SERVER};server=SRV\\SQL,1433;pwd=iİı;database=y"),
+                 QStringLiteral("DRIVER={SQL SERVER};SERVER=SRV\\SQL,1433;PWD=iİı;DATABASE=y"));
     }
 
     void boundValuesAndForwardCounting()

@@ -19,6 +19,16 @@ using platform::testing::TestPlatform;
 using Strings = QStringList;
 using Failures = QList<queue::CheckFailure>;
 
+// How a failing step of the database routine runs: how often it fails before it would go
+// through, how often it is called, and the routine's quiet and support modes.
+struct How
+{
+    int failures = 1;
+    int calls = 1;
+    bool quiet = false;
+    bool support = false;
+};
+Q_DECLARE_METATYPE(How)
 Q_DECLARE_METATYPE(DbStepError)
 Q_DECLARE_METATYPE(queue::CheckFailure)
 
@@ -120,7 +130,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("outcome"); // through | refused | ended
         QTest::addColumn<Strings>("messages");
-        QTest::addColumn<Strings>("how"); // failures before it goes through, calls, quiet, support
+        QTest::addColumn<How>("how");
         const QString line = "\r\nLütfen KORA Bİlişim'i(0 (312) 418 00 00) arayınız...";
         const QString admin = "SQL Server Yönetici Kullanıcısı bulunamamamıştır..." + line;
         const QString server = " SQL Sunucusuna ulaşılamıyor..." + line;
@@ -131,10 +141,10 @@ private Q_SLOTS:
                                 "N'BUILTIN\\Administrators')";
         const auto row = [](const char *n, int number, const QString &d, const QString &outcome,
                             const Strings &m = {}, const QString &sql = "select 1",
-                            const Strings &how = {"1", "1", "", ""}) {
+                            const How &how = {}) {
             Row(n, DbStepError{number, d}, sql, outcome, m, how);
         };
-        const Strings quiet{"1", "1", "quiet", ""};
+        const How quiet{1, 1, true};
         row("closed object", 3704, "whatever", "through");
         row("xp_delete_file", 0, "Could not find xp_delete_file", "through");
         row("duplicate column", 0, unique + once, "through");
@@ -159,9 +169,9 @@ private Q_SLOTS:
         row("device activation", 5105, "Device activation error. The physical file name 'x'",
             "ended", {"Veritabanı dosyası bozulması..." + line});
         row("send failure retried until it goes through", 0, "ConnectionWrite (send()).", "through",
-            {}, "delete from deneme", {"4", "5", "", ""});
+            {}, "delete from deneme", How{4, 5});
         row("five retries, then the end", 0, "ConnectionWrite (send()).", "ended",
-            {"Veritabanı yazım hatası..."}, "delete from deneme", {"6", "6", "", ""});
+            {"Veritabanı yazım hatası..."}, "delete from deneme", How{6, 6});
         row("send failure of another statement", 0, "ConnectionWrite (send()).", "refused",
             {kIncident}, "delete from x");
         row("builtin administrators statement", 0, "error", "through", {}, builtin);
@@ -169,9 +179,9 @@ private Q_SLOTS:
             QString(builtin).replace("IF  ", "IF "));
         row("quiet: no trace", 0, "syntax error", "through", {}, "select 1", quiet);
         row("quiet beats support", 0, "syntax error", "through", {}, "select 1",
-            {"1", "1", "quiet", "support"});
+            How{1, 1, true, true});
         row("support workstation: the raw error", 42, "syntax error", "refused",
-            {"42syntax error\r\nselect x\r\nf3436"}, "select x", {"1", "1", "", "support"});
+            {"42syntax error\r\nselect x\r\nf3436"}, "select x", How{1, 1, false, true});
         row("anything else: the incident", 0, "syntax error", "refused", {kIncident});
     }
     void failuresReachTheOperator()
@@ -180,7 +190,7 @@ private Q_SLOTS:
         QFETCH(QString, sql);
         QFETCH(QString, outcome);
         QFETCH(Strings, messages);
-        QFETCH(Strings, how);
+        QFETCH(How, how);
         TestPlatform tp;
         ResetSupportModeForTests();
         const QString program = QCoreApplication::applicationDirPath();
@@ -189,24 +199,24 @@ private Q_SLOTS:
         auto d = platform::Deployment::builtIn();
         d.developmentFolder = program;
         platform::Deployment::setCurrent(d);
-        if (how[3] == "support")
+        if (how.support)
             QVERIFY(QFile(marker).open(QIODevice::WriteOnly));
         Strings file; // the incident file lives while its message is up
         tp.messages->onShow = [&](const auto &) {
             for (const QString &f : QDir(data).entryList(QDir::Files)) {
                 QFile in(data + "/" + f);
                 QVERIFY(in.open(QIODevice::ReadOnly));
-                const Strings l = QString::fromLatin1(in.readAll()).split("\r\n");
+                const Strings l = platform::decodeAnsi(in.readAll()).split("\r\n");
                 file << f << Unscramble(l.value(0), 2) << Unscramble(l.value(1), 2) << l.value(2);
             }
         };
         int calls = 0;
         const std::vector<DbStep> steps{[&]() -> std::optional<DbStepError> {
-            return ++calls <= how[0].toInt() ? std::optional(error) : std::nullopt;
+            return ++calls <= how.failures ? std::optional(error) : std::nullopt;
         }};
         QString result;
         try {
-            result = RunDbSteps(sql, "f3436", how[2] == "quiet", steps) ? "through" : "refused";
+            result = RunDbSteps(sql, "f3436", how.quiet, steps) ? "through" : "refused";
         } catch (const platform::ProcessEnded &) {
             result = "ended";
         }
@@ -214,7 +224,7 @@ private Q_SLOTS:
         platform::Deployment::setCurrent(platform::Deployment::builtIn());
         QCOMPARE(result, outcome);
         QCOMPARE(tp.messages->texts(), messages);
-        QCOMPARE(calls, how[1].toInt());
+        QCOMPARE(calls, how.calls);
         const Strings written{"2026 3 7-14 5 9.txt", sql, error.description, "f3436"};
         QCOMPARE(file, messages.endsWith(kIncident) ? written : Strings());
         QVERIFY(QDir(data).isEmpty()); // the incident file went with its message

@@ -1,4 +1,4 @@
-// The platform layer, and the file version and temporary folder the core reads through it.
+// The platform layer, and the file version text the core reads through it.
 #include "../core/rows.h"
 #include "core/hostutil.h"
 #include "platform/fileversion.h"
@@ -114,15 +114,6 @@ private Q_SLOTS:
             f.setText(t);
         QCOMPARE(seen, (QStringList{"1", "21", "0"}));
         QCOMPARE(f.text(), QStringLiteral("0"));
-    }
-
-    void tempFolderFitsItsBuffer()
-    {
-        testing::TestPlatform tp;
-        tp.host->temp = "/" + QString(97, 'a') + "/"; // 99 characters and the terminating zero
-        QCOMPARE(TempFolder(), tp.host->temp);
-        tp.host->temp += "b";
-        QCOMPARE(TempFolder(), QString());
     }
 };
 
