@@ -30,7 +30,7 @@ private Q_SLOTS:
         platform::Deployment::setCurrent(d);
     }
 
-    void portalTexts_data()
+    void pageCodeAndPortalErrorText_data()
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("code");    // after "Ekran Kodu"; "-": no label
@@ -44,7 +44,7 @@ private Q_SLOTS:
         Row("first errorText only", "<p id=errorText>A</p><p class=errorText>B", "-", "A");
         Row("errorText without a closing tag", "<b errorText>mesaj", "-", "");
     }
-    void portalTexts()
+    void pageCodeAndPortalErrorText()
     {
         QFETCH(QString, page);
         QFETCH(QString, code);
@@ -53,7 +53,7 @@ private Q_SLOTS:
         QCOMPARE(ErrorTextMessage(page).value_or("-"), message);
     }
 
-    void dispatch_data()
+    void pageDispatch_data()
     {
         QTest::addColumn<QString>("codes"); // current|previous|search state|title
         QTest::addColumn<PageAction>("action");
@@ -81,7 +81,7 @@ private Q_SLOTS:
         Row("codes are case-sensitive", "main_y|||", A::UnknownCode);
         Row("NULL is not null", "NULL|DYDYI||Yeni Denetim Bilgisi Kaydetme Kararı", A::UnknownCode);
     }
-    void dispatch()
+    void pageDispatch()
     {
         QFETCH(QString, codes);
         QFETCH(PageAction, action);
@@ -91,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(d.mainPage, c[0] == "MAIN_Y"); // ada_web cleared and step "f3" first
     }
 
-    void pageStateAndSearch()
+    void reloadSiteNumberAndSearchCount()
     {
         CodeBook book; // a reload keeps the page before it
         QVERIFY(book.read("YHHYR") && book.read("DYDYL") && !book.read("DYDYL"));
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(EvaluateSearch(3), SearchResult::Several);
     }
 
-    void buttonSearch()
+    void buttonAndImageLookup()
     {
         const QString save = "Denetim Bilgisini Kaydet";
         const auto find = [&](const QList<SnapElement> &elements, const QString &kind = "buton") {
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(butonu_bul(page, "Sil", src, "resim"), -1);
     }
 
-    void dateTest_data()
+    void lastInspectionDate_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<Rows>("rows");
@@ -148,7 +148,7 @@ private Q_SLOTS:
         Row("last row decides, not the newest", 1, Rows{header, {"07.03.2026"}, {"1.1.2026"}}, "12",
             -10);
     }
-    void dateTest()
+    void lastInspectionDate()
     {
         QFETCH(int, mode);
         QFETCH(Rows, rows);
@@ -157,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(rapor_sirasi(mode, rows, ada, QDate(2026, 3, 7)), result);
     }
 
-    void percentages_data()
+    void levelsAndPreviousPercentage_data()
     {
         QTest::addColumn<Strings>("levels");
         QTest::addColumn<Strings>("sent");
@@ -175,7 +175,7 @@ private Q_SLOTS:
         Row("unreadable previous counts 0", Strings{"", "", "", ""}, Strings{},
             Rows{{"b", "yok"}, {"c"}}, "");
     }
-    void percentages()
+    void levelsAndPreviousPercentage()
     {
         QFETCH(Strings, levels);
         QFETCH(Strings, sent);
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(rejection.value_or(""), shown.isEmpty() ? QString() : text + shown);
     }
 
-    void portalMessages_data()
+    void frontPageOutage_data()
     {
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("document");
@@ -205,7 +205,7 @@ private Q_SLOTS:
         Row("only the i letters fold alike", "", "<b>KULLANIM DISIDIR</b>", false);
         Row("ordinary front page", "<body>Yapı Denetim Sistemi</body>", "<b>Giriş</b>", false);
     }
-    void portalMessages()
+    void frontPageOutage()
     {
         QFETCH(QString, body);
         QFETCH(QString, document);
@@ -213,7 +213,7 @@ private Q_SLOTS:
         QCOMPARE(FrontPageShowsOutage(body, document), outage);
     }
 
-    void loginMessage_data()
+    void loginMessageCapture_data()
     {
         QTest::addColumn<QString>("html");
         QTest::addColumn<QString>("message"); // "-": none
@@ -229,7 +229,7 @@ private Q_SLOTS:
         Row("image name is case-sensitive",
             "<div><td>önceki</td></div><img src=SIFREUNUTTUM.GIF><div><td>x</td></div>", "önceki");
     }
-    void loginMessage()
+    void loginMessageCapture()
     {
         QFETCH(QString, html);
         QFETCH(QString, message);

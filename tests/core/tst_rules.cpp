@@ -255,7 +255,7 @@ private Q_SLOTS:
         QCOMPARE(step.text, text);
     }
 
-    void recordFieldsAndExtension()
+    void missingRecordFieldsAndJpgExtension()
     {
         const queue::CheckFailure dev{"Yapıdaki Gelişmeler Bilgisi Bulunamadı", false, "f8"};
         const queue::CheckFailure who{"Fotoğrafı Gönderen Bilgisi Bulunamadı...", true, "f10"};
@@ -270,7 +270,7 @@ private Q_SLOTS:
             QVERIFY2(!queue::HasJpgExtension(name), name);
     }
 
-    void photoLimits_data()
+    void photoSizeAndDimensionLimits_data()
     {
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QSize>("pixels");
@@ -286,7 +286,7 @@ private Q_SLOTS:
         Row("square takes the portrait limit", 0LL, QSize(701, 701), false, 1, "0 Kbayt");
         Row("square over both", 0LL, QSize(1101, 1101), false, 2, "0 Kbayt");
     }
-    void photoLimits()
+    void photoSizeAndDimensionLimits()
     {
         QFETCH(qint64, bytes);
         QFETCH(QSize, pixels);
