@@ -1,171 +1,193 @@
 // The database layer against a real store: the embedded SQLite by default, and a server through
-// QODBC when TARVEK_TEST_ODBC_SERVER names one (the ODBC lane of ./run test).
+// QODBC when TARVEK_TEST_ODBC_SERVER names one (the ODBC lane, tests/odbc-lane.sh).
 #include "core/connection.h"
 #include "core/database.h"
+#include "core/outcome.h"
+#include "core/queuerules.h"
 #include "core/runsql.h"
 #include "core/schema.h"
 #include "core/scrambler.h"
+#include "core/statustexts.h"
 #include "platform/deployment.h"
 #include "platform/testing/testplatform.h"
+#include "rows.h"
 
 #include <QtTest>
 
+static const QString kOperator = "Ayşe Yılmaz Karaoğlanoğulları";
+static const QString kStatus = "Durum: 'uzun' bir açıklama, elli karakterden uzun olan bir metin";
+
 using platform::testing::TestPlatform;
+Q_DECLARE_METATYPE(std::optional<Outcome>)
 
 class tst_dblane : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void pendingListQueryReadsTurkishColumns();
-    void quotesAndTurkishTextAreBoundLiterally();
-    void datesAndNulls();
-    void alreadyExistsIsSkipped();
-    void missingDatabaseIsReported();
+    void init()
+    {
+        platform::Deployment::setCurrent(platform::Deployment::builtIn());
+        m_tp = std::make_unique<TestPlatform>();
+        const QString server = qEnvironmentVariable("TARVEK_TEST_ODBC_SERVER");
+        m_odbc = !server.isEmpty();
+        Connection() = ConnectionSettings();
+        Connection().ConnectionPrefix = BuildConnectionPrefix(
+            m_odbc ? server : "sqlite:" + m_tp->root.path()); // the folder of the store files
+        for (const char *name : {"y3436", "f3436"}) {
+            for (const char *table :
+                 {"yedek5", "inşaat", "detay", "bakanlik", "kullanicilar", "ayarlar2"})
+                if (m_odbc)
+                    db::Exec(cs(name), QStringLiteral("drop table if exists ") + table);
+            QSqlError e;
+            QVERIFY2(m_odbc ? ApplySchema(cs(name), name, &e)
+                            : CreateSqliteStore(m_tp->root.filePath(name + QString(".sqlite3")),
+                                                name, &e),
+                     qPrintable(e.text()));
+        }
+        exec("insert into yedek5 (sayı, ada, tarih, bak_durum, bakanlik_aciklama, LocalImalatId) "
+             "values (5, '12/3 A', ?, '1', 'eski', 'M-1'), (6, '7', ?, '1', null, null)",
+             {QDate(2026, 3, 1), QDate(2026, 3, 2)});
+        exec("insert into detay (ID_, MobilKullaniciId) values ('M-1', 9), ('M-2', 4)");
+    }
+    void cleanup()
+    {
+        db::CloseAll();
+        m_tp.reset();
+    }
+
+    void connectionTargets()
+    {
+        auto target = [](const QString &cs) {
+            const db::Target t = db::ParseConnectionString(cs);
+            return t.sqlite ? "sqlite:" + t.sqliteFile : t.odbcString;
+        };
+        QCOMPARE(target("driver={SQL SERVER};server=sqlite:c:\\d;uid=kvrtmlsn;database=y_sube"),
+                 "sqlite:" + m_tp->driveRoot() + "/c/d/y_sube.sqlite3");
+        // Keywords upper-cased in ASCII (not "DRİVER" under a Turkish locale); values untouched.
+        QCOMPARE(target("driver={SQL SERVER};server=SRV\\SQL,1433;pwd=iİı;database=y"),
+                 QStringLiteral("DRIVER={SQL SERVER};SERVER=SRV\\SQL,1433;PWD=iİı;DATABASE=y"));
+    }
+
+    void boundValuesAndForwardCounting()
+    {
+        exec("insert into inşaat (sayi, ada, yedek1, müteahhit, firma) values (?, ?, ?, ?, ?)",
+             {1, "12/3 A", 1234567, "Öztürk İnşaat", "o'firma"});
+        QVERIFY(RunSqlChecked("insert into bakanlik (sayi, kurum_unvan, sifre6) values (1, ?, ?)",
+                              "f3436", true, false, {"ÇAĞ'DAŞ", Scramble("şifre", 1)}));
+        QCOMPARE(
+            select("f3436", "select * from bakanlik where kurum_unvan=?", {"x' or '1'='1"}).size(),
+            0);
+        const db::Rows one = select("f3436", "select * from bakanlik where kurum_unvan=?",
+                                    {QStringLiteral("ÇAĞ'DAŞ")});
+        QCOMPARE(one.size(), 1);
+        QCOMPARE(Unscramble(db::Text(one[0], "sifre6"), 1), QStringLiteral("şifre"));
+        exec("insert into inşaat (sayi, ada, firma) values (2, '7', ?)", {"o'firma"});
+        const db::Rows pending = select("y3436", queue::PendingListQuery(true), {"o'firma"});
+        QCOMPARE(pending.size(), 2); // forward-only: counted by stepping
+        QCOMPARE(db::Text(pending[0], "sayı"), QStringLiteral("5"));
+        QCOMPARE(db::Text(pending[0], "müteahhit"), QStringLiteral("Öztürk İnşaat"));
+        QCOMPARE(db::Text(pending[0], "yibfno"), QStringLiteral("1234567"));
+        QCOMPARE(db::Text(pending[1], "sayı"), QStringLiteral("6"));
+        QCOMPARE(select("y3436", "select * from yedek5 where bak_tarih is null").size(), 2);
+        QVERIFY(!db::Select(ConnectionString("yok3436"), "select 1").has_value());
+        QVERIFY(m_tp->messages->shown.isEmpty());
+    }
+
+    void storeFailuresReachTheOperator()
+    {
+        // A table that exists already is skipped silently, on every store's wording.
+        QVERIFY(RunSql("create table detay (x integer)", "y3436", false, false).has_value());
+        QVERIFY(m_tp->messages->shown.isEmpty());
+        QVERIFY(!RunSqlChecked("select * from yok_tablo", "y3436", true, false));
+        QCOMPARE(m_tp->messages->shown.size(), 1);
+        QVERIFY(m_tp->messages->shown[0].text.startsWith("Öngörülmeyen Hata : 2345322 !!!"));
+        if (m_odbc)
+            return; // a missing server says so in the server's own words
+        m_tp->messages->clear();
+        Connection().ConnectionPrefix = BuildConnectionPrefix("sqlite:" + m_tp->root.path() + "/x");
+        QVERIFY_THROWS_EXCEPTION(platform::ProcessEnded, RunSql("select 1", "y3436", true, false));
+        QCOMPARE(m_tp->messages->texts(),
+                 QStringList{" SQL Sunucusuna ulaşılamıyor...\r\nLütfen KORA Bİlişim'i(0 (312) "
+                             "418 00 00) arayınız..."});
+    }
+
+    void submissionEnd_data()
+    {
+        QTest::addColumn<std::optional<Outcome>>("stored"); // none: the status note alone
+        QTest::addColumn<QStringList>("row"); // bak_durum, bak_tarih, bakanlik_aciklama, prog_ID
+        QTest::addColumn<bool>("released");   // the record's mobile detail
+        Row("sent", std::optional(Outcome::Sent),
+            QStringList{"2", "2026-03-07", kStatus.left(50), "2003"}, true);
+        Row("not sent", std::optional(Outcome::NotSent),
+            QStringList{"1", "", SubmitText::NotSent(), "2003"}, false);
+        Row("seven days", std::optional(Outcome::SevenDay),
+            QStringList{"2", "2026-03-07", SubmitText::SevenDay(), "2003"}, false);
+        Row("status note", std::optional<Outcome>(), QStringList{"1", "", kStatus.left(50), "2002"},
+            false);
+    }
+    void submissionEnd()
+    {
+        QFETCH(std::optional<Outcome>, stored);
+        QFETCH(QStringList, row);
+        QFETCH(bool, released);
+        QVERIFY(stored ? StoreSubmissionEnd(5, kStatus, stored, kOperator)
+                       : StoreStatusNote(5, kStatus, kOperator));
+        QCOMPARE((QStringList{column(5, "bak_durum"), column(5, "bak_tarih").left(10),
+                              column(5, "bakanlik_aciklama"), column(5, "prog_ID")}),
+                 row);
+        QCOMPARE(column(5, "kullanici"), kOperator.left(20)); // "Ayşe Yılmaz Karaoğla"
+        QCOMPARE(mobile("M-1"), released ? QString() : QStringLiteral("9"));
+        QCOMPARE(mobile("M-2"), QStringLiteral("4"));
+        QCOMPARE(column(6, "bak_durum"), QStringLiteral("1"));
+        QVERIFY(m_tp->messages->shown.isEmpty());
+    }
+
+    void refusedWriteChangesNothing()
+    {
+        QVERIFY(RecordExists(5) && !RecordExists(99));
+        QVERIFY(!StoreSubmissionEnd(99, "x", Outcome::Sent, "op"));
+        exec("alter table yedek5 drop column kullanici"); // the store now refuses the stamp
+        QVERIFY(!StoreSubmissionEnd(5, "x", Outcome::Sent, "op"));
+        QVERIFY(!StoreStatusNote(5, "x", "op"));
+        QCOMPARE(column(5, "bak_durum"), QStringLiteral("1"));
+        QCOMPARE(column(5, "bakanlik_aciklama"), QStringLiteral("eski"));
+        QCOMPARE(mobile("M-1"), QStringLiteral("9"));
+    }
 
 private:
-    QString cs(const char *name) const { return ConnectionString(QLatin1String(name)); }
-    void fill();
-    std::unique_ptr<QTemporaryDir> m_dir;
+    static QString cs(const QString &name) { return ConnectionString(name); }
+    void exec(const QString &sql, const QVariantList &binds = {})
+    {
+        QSqlError e;
+        QVERIFY2(db::Exec(cs("y3436"), sql, binds, &e), qPrintable(e.text()));
+    }
+    db::Rows select(const QString &database, const QString &sql, const QVariantList &binds = {})
+    {
+        return db::Select(cs(database), sql, binds).value_or(db::Rows());
+    }
+    QString column(int sayi, const QString &name)
+    {
+        const db::Rows r = select("y3436", "select * from yedek5 where sayı=?", {sayi});
+        return r.size() == 1 ? db::Text(r[0], name) : "<no record>";
+    }
+    QString mobile(const QString &id)
+    {
+        const db::Rows r = select("y3436", "select MobilKullaniciId from detay where ID_=?", {id});
+        return r.size() == 1 ? db::Text(r[0], "MobilKullaniciId") : "<no detail>";
+    }
     std::unique_ptr<TestPlatform> m_tp;
     bool m_odbc = false;
 };
 
-void tst_dblane::init()
-{
-    platform::Deployment::setCurrent(platform::Deployment::builtIn());
-    m_tp = std::make_unique<TestPlatform>();
-    const QString server = qEnvironmentVariable("TARVEK_TEST_ODBC_SERVER");
-    m_odbc = !server.isEmpty();
-    Connection() = ConnectionSettings();
-    if (m_odbc) {
-        Connection().ConnectionPrefix = BuildConnectionPrefix(server);
-        for (const char *name : {"y3436", "f3436"}) {
-            for (const char *table :
-                 {"yedek5", "inşaat", "detay", "bakanlik", "kullanicilar", "ayarlar2"})
-                db::Exec(cs(name),
-                         QStringLiteral("drop table if exists ") + QString::fromUtf8(table));
-            QSqlError e;
-            QVERIFY2(ApplySchema(cs(name), QLatin1String(name), &e), qPrintable(e.text()));
-        }
-    } else {
-        m_dir = std::make_unique<QTemporaryDir>();
-        for (const char *name : {"y3436", "f3436"})
-            QVERIFY(CreateSqliteStore(m_dir->filePath(QLatin1String(name) + ".sqlite3"),
-                                      QLatin1String(name)));
-        Connection().ConnectionPrefix = BuildConnectionPrefix("sqlite:" + m_dir->path());
-    }
-}
-
-void tst_dblane::cleanup()
-{
-    db::CloseAll();
-    m_tp.reset();
-}
-
-void tst_dblane::fill()
-{
-    QVERIFY(db::Exec(cs("y3436"),
-                     "insert into inşaat (sayi, ada, yedek1, arsasahibi, müteahhit, kat, blok, "
-                     "firma) values (?, ?, ?, ?, ?, ?, ?, ?)",
-                     {1, "12/3 A", 1234567, "Ayşe Işık", "Öztürk İnşaat", "5", "A", "o'firma"}));
-    const QList<QVariantList> records{
-        {10, "12/3 A", QDate(2026, 11, 2), "b.JPG", "1"},
-        {11, "12/3 A", QDate(2026, 11, 1), "a.jpg", "1"},
-        {12, "12/3 A", QDate(2026, 11, 3), "c.jpg", "2"},
-    };
-    for (const QVariantList &r : records)
-        QVERIFY(db::Exec(cs("y3436"),
-                         "insert into yedek5 (sayı, ada, tarih, alan1, bak_durum, sev1) values "
-                         "(?, ?, ?, ?, ?, 12.5)",
-                         r));
-}
-
-void tst_dblane::pendingListQueryReadsTurkishColumns()
-{
-    fill();
-    const QString sql =
-        "select inşaat.sayi,yedek5.sayı,yedek5.tarih,yedek5.alan1,yedek5.ada,(inşaat.yedek1) as "
-        "yibfno,arsasahibi,müteahhit,yedek5.alan2,yedek5.aciklama,yedek5.toplam,yedek5.sayı,"
-        "bak_tarih,kat,blok from inşaat inner join yedek5 on inşaat.ada=yedek5.ada where "
-        "bak_durum='1' and bak_tarih is null  and firma =? order by tarih";
-    QSqlError e;
-    const auto rows = db::Select(cs("y3436"), sql, {"o'firma"}, &e);
-    QVERIFY2(rows.has_value(), qPrintable(e.text()));
-    QCOMPARE(rows->size(), 2);
-    QCOMPARE(db::Text(rows->at(0), "sayı"), QStringLiteral("11"));
-    QCOMPARE(db::Text(rows->at(1), "sayı"), QStringLiteral("10"));
-    QCOMPARE(db::Text(rows->at(0), "müteahhit"), QStringLiteral("Öztürk İnşaat"));
-    QCOMPARE(db::Text(rows->at(0), "arsasahibi"), QStringLiteral("Ayşe Işık"));
-    QCOMPARE(db::Text(rows->at(0), "yibfno"), QStringLiteral("1234567"));
-    QCOMPARE(db::Text(rows->at(0), "alan2"), QString());
-}
-
-void tst_dblane::quotesAndTurkishTextAreBoundLiterally()
-{
-    const QString tricky = "x' or '1'='1";
-    QVERIFY(db::Exec(cs("f3436"),
-                     "insert into bakanlik (sayi, kurum_unvan, kullanici_adi, sifre6) values "
-                     "(1, ?, ?, ?)",
-                     {"ÇAĞ'DAŞ DENETİM", Scramble("kullanıcı", 2), Scramble("şifre", 1)}));
-    const auto none =
-        db::Select(cs("f3436"), "select * from bakanlik where kurum_unvan=?", {tricky});
-    QVERIFY(none && none->isEmpty());
-    const auto one =
-        db::Select(cs("f3436"), "select * from bakanlik where kurum_unvan=?", {"ÇAĞ'DAŞ DENETİM"});
-    QVERIFY(one && one->size() == 1);
-    QCOMPARE(Unscramble(db::Text(one->at(0), "kullanici_adi"), 2), QStringLiteral("kullanıcı"));
-    QCOMPARE(Unscramble(db::Text(one->at(0), "sifre6"), 1), QStringLiteral("şifre"));
-}
-
-void tst_dblane::datesAndNulls()
-{
-    fill();
-    int affected = 0;
-    QVERIFY(db::Exec(cs("y3436"),
-                     "update yedek5 set bak_durum=?, bak_tarih=?, prog_ID=? where sayı=?",
-                     {"2", QDate(2026, 12, 5), 2003, 11}, nullptr, &affected));
-    QCOMPARE(affected, 1);
-    const auto rows = db::Select(cs("y3436"), "select * from yedek5 where sayı=?", {11});
-    QVERIFY(rows && rows->size() == 1);
-    QCOMPARE(rows->at(0).value("bak_tarih").toDate(), QDate(2026, 12, 5));
-    QCOMPARE(rows->at(0).value("prog_ID").toInt(), 2003);
-    QCOMPARE(db::Text(rows->at(0), "LocalImalatId"), QString());
-    QCOMPARE(rows->at(0).value("sev1").toDouble(), 12.5);
-    QVERIFY(db::Exec(cs("y3436"), "update yedek5 set bak_durum=?, bak_tarih=? where sayı=?",
-                     {"1", QVariant(QMetaType::fromType<QDate>()), 11}));
-    const auto pending = db::Select(
-        cs("y3436"), "select sayı from yedek5 where bak_durum='1' and bak_tarih is null");
-    QVERIFY(pending);
-    QCOMPARE(pending->size(), 2);
-}
-
-void tst_dblane::alreadyExistsIsSkipped()
-{
-    const auto outcome = RunSql("create table detay (x integer)", "y3436", false, false);
-    QVERIFY(outcome.has_value());
-    QVERIFY(m_tp->messages->shown.isEmpty());
-}
-
-void tst_dblane::missingDatabaseIsReported()
-{
-    QSqlError e;
-    QVERIFY(!db::Select(ConnectionString("yok3436"), "select 1", {}, &e).has_value());
-    QVERIFY(!e.text().isEmpty());
-    QVERIFY(m_tp->messages->shown.isEmpty());
-}
-
 int main(int argc, char *argv[])
 {
+    QCoreApplication app(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "--print-sql-password") == 0) {
-        QCoreApplication app(argc, argv);
         platform::Deployment::setCurrent(platform::Deployment::builtIn());
         QTextStream(stdout) << Unscramble(platform::Deployment::current().scrambledSqlPassword, 1)
                             << "\n";
         return 0;
     }
-    QCoreApplication app(argc, argv);
     tst_dblane t;
     return QTest::qExec(&t, argc, argv);
 }

@@ -1,3 +1,6 @@
+// The platform layer, and the file version text the core reads through it.
+#include "../core/rows.h"
+#include "core/hostutil.h"
 #include "platform/fileversion.h"
 #include "platform/launcher.h"
 #include "platform/paths.h"
@@ -16,173 +19,103 @@ class tst_platform : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void nativePath_data();
-    void nativePath();
-    void programFileDropsExe();
-    void asciiCaseIgnoresLocale();
-    void settingsApplicationNamesIgnoreCase();
-    void fileVersion_data();
-    void fileVersion();
-    void ownExecutableCarriesItsVersion();
-    void commandLine_data();
-    void commandLine();
-    void ansiRoundTrip();
-    void splitLinesAcceptsAllEndings();
-    void signalFieldRunsOnRealChangeOnly();
+    void nativePaths_data()
+    {
+        QTest::addColumn<QString>("windows");
+        QTest::addColumn<QString>("native");
+        Row("drive", "c:\\tarvek2000word\\temp\\", "/r/c/tarvek2000word/temp/");
+        Row("capital drive, program", "C:\\t\\FTH32.EXE", "/r/c/t/FTH32");
+        Row("drive without a slash", "d:data.exe", "/r/d/data");
+        Row("native stays", "/srv/ortak\\web\\a.exe.jpg", "/srv/ortak/web/a.exe.jpg");
+        Row("doubled separators", "c:\\Şantiye\\\\ığ", "/r/c/Şantiye/ığ");
+    }
+    void nativePaths()
+    {
+        QFETCH(QString, windows);
+        QFETCH(QString, native);
+        QCOMPARE(PathMapper("/r/").programFile(windows), native);
+    }
+
+    void asciiCaseAndAnsiCodePage()
+    {
+        // Under tr_TR a locale fold would give "ı" for "I" and "İ" for "i".
+        QCOMPARE(asciiLower("FOTO.JPG IŞIK"), QStringLiteral("foto.jpg iŞik"));
+        QCOMPARE(asciiUpper("driver ığdır"), QStringLiteral("DRIVER ığDıR"));
+        const QString text = "Çağrı Şükür Öğüt İı €";
+        QCOMPARE(encodeAnsi(text).left(1), QByteArray("\xC7"));
+        QCOMPARE(decodeAnsi(encodeAnsi(text)), text);
+        QCOMPARE(decodeAnsi("\xDD\xFD\xDE\xFE\xD0\xF0"), QStringLiteral("İıŞşĞğ"));
+        QCOMPARE(encodeAnsi("日"), QByteArray("?"));
+    }
+
+    void settingsApplicationNamesIgnoreCase()
+    {
+        QTemporaryDir dir;
+        NativeSettingsService native(dir.path());
+        MemorySettingsService memory;
+        for (SettingsService *store :
+             {static_cast<SettingsService *>(&native), static_cast<SettingsService *>(&memory)}) {
+            store->save("Tarvek2000", "2.0", "path", "c:\\ayşe");
+            QCOMPARE(store->get("tarvek2000", "2.0", "path", {}), QStringLiteral("c:\\ayşe"));
+            QCOMPARE(store->get("TARVEK2000", "2.0", "yok", "var"), QStringLiteral("var"));
+        }
+    }
+
+    void fileVersion_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("text"); // as FileVersionText writes it: signed 16-bit parts
+        const QByteArray m = QByteArray("$TARVEK-FILE") + "-VERSION$:";
+        Row("marker", "ELF..." + m + "1.0.12.3;...", "1.0.12.3");
+        Row("broken first, good second", m + "1.x;" + m + "2.1.0.0;", "2.1.0.0");
+        Row("large parts", m + "1.40000.0.65535;", "1.-25536.0.-1");
+        Row("part too large", m + "1.0.70000.2;", "");
+        Row("no marker", QByteArray("MZ plain file"), "");
+    }
+    void fileVersion()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("x.exe"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        f.close();
+        QCOMPARE(FileVersionText(f.fileName()), text);
+        QCOMPARE(FileVersionText(dir.filePath("yok.exe")), QString());
+    }
+
+    void ownExecutableCarriesItsVersion()
+    {
+        const QString program = QStringLiteral(TARVEK_BUILD_DIR) + "/src/TarvekFOTO";
+        if (!QFileInfo::exists(program))
+            QSKIP("the program is not built");
+        QCOMPARE(readFileVersion(program), std::optional(ownVersion()));
+    }
+
+    void commandLineSplit()
+    {
+        QCOMPARE(splitCommandLine("c:\\t\\fth32.exe Tarvek_Yds_mtg"),
+                 (QStringList{"c:\\t\\fth32.exe", "Tarvek_Yds_mtg"}));
+        QCOMPARE(splitCommandLine("Explorer.exe \"c:\\a b\\web\\\""),
+                 (QStringList{"Explorer.exe", "c:\\a b\\web\\"}));
+        QCOMPARE(splitCommandLine("  a   \"\" b "), (QStringList{"a", "", "b"}));
+    }
+
+    void signalFieldRunsOnRealChangeOnly()
+    {
+        SignalField f("0");
+        QStringList seen;
+        f.onChange([&](const QString &t) {
+            seen << t;
+            if (t == "21")
+                f.setText("0"); // re-entrant, as the countdown does
+        });
+        for (const char *t : {"0", "1", "1", "21"})
+            f.setText(t);
+        QCOMPARE(seen, (QStringList{"1", "21", "0"}));
+        QCOMPARE(f.text(), QStringLiteral("0"));
+    }
 };
-
-void tst_platform::nativePath_data()
-{
-    QTest::addColumn<QString>("windows");
-    QTest::addColumn<QString>("native");
-    QTest::newRow("drive") << "c:\\tarvek2000word\\temp\\"
-                           << "/root/c/tarvek2000word/temp/";
-    QTest::newRow("upper drive") << "C:\\x.jpg"
-                                 << "/root/c/x.jpg";
-    QTest::newRow("drive without slash") << "d:data"
-                                         << "/root/d/data";
-    QTest::newRow("native stays") << "/srv/ortak\\fotograflar\\12_3_A\\web\\a.jpg"
-                                  << "/srv/ortak/fotograflar/12_3_A/web/a.jpg";
-    QTest::newRow("doubled separators") << "c:\\a\\\\b"
-                                        << "/root/c/a/b";
-    QTest::newRow("turkish letters") << "c:\\Şantiye\\ığ.jpg"
-                                     << "/root/c/Şantiye/ığ.jpg";
-}
-
-void tst_platform::nativePath()
-{
-    QFETCH(QString, windows);
-    QFETCH(QString, native);
-    QCOMPARE(PathMapper(QStringLiteral("/root/")).nativePath(windows), native);
-}
-
-void tst_platform::programFileDropsExe()
-{
-    const PathMapper m(QStringLiteral("/r"));
-    QCOMPARE(m.programFile(QStringLiteral("c:\\t\\fth32.exe")), QStringLiteral("/r/c/t/fth32"));
-    QCOMPARE(m.programFile(QStringLiteral("c:\\t\\FTH32.EXE")), QStringLiteral("/r/c/t/FTH32"));
-}
-
-void tst_platform::asciiCaseIgnoresLocale()
-{
-    // Under tr_TR a locale fold would give "ı" for "I" and "İ" for "i".
-    QCOMPARE(asciiLower(QStringLiteral("FOTO.JPG IŞIK")), QStringLiteral("foto.jpg iŞik"));
-    QCOMPARE(asciiUpper(QStringLiteral("istif ığdır")), QStringLiteral("ISTIF ığDıR"));
-}
-
-void tst_platform::settingsApplicationNamesIgnoreCase()
-{
-    QTemporaryDir dir;
-    NativeSettingsService store(dir.path());
-    store.save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"), QStringLiteral("k_adi"),
-               QStringLiteral("ayşe"));
-    QCOMPARE(store.get(QStringLiteral("tarvek2000"), QStringLiteral("ayarlar"),
-                       QStringLiteral("k_adi"), QString()),
-             QStringLiteral("ayşe"));
-    QCOMPARE(store.get(QStringLiteral("TARVEK2000"), QStringLiteral("ayarlar"),
-                       QStringLiteral("yok"), QStringLiteral("varsayılan")),
-             QStringLiteral("varsayılan"));
-    MemorySettingsService memory;
-    memory.save(QStringLiteral("Tarvek2000"), QStringLiteral("2.0"), QStringLiteral("path"),
-                QStringLiteral("c:\\t"));
-    QCOMPARE(memory.get(QStringLiteral("tarvek2000"), QStringLiteral("2.0"), QStringLiteral("path"),
-                        QString()),
-             QStringLiteral("c:\\t"));
-}
-
-void tst_platform::fileVersion_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("expected");
-    const QByteArray m = QByteArray("$TARVEK-FILE") + "-VERSION$:";
-    QTest::newRow("marker") << QByteArray("ELF..." + m + "1.0.12.3;...") << "1.0.12.3";
-    QTest::newRow("broken first, good second")
-        << QByteArray(m + "1.x;" + m + "2.1.0.0;") << "2.1.0.0";
-    QTest::newRow("large part") << QByteArray(m + "1.0.40000.2;") << "1.0.40000.2";
-    QTest::newRow("part too large") << QByteArray(m + "1.0.70000.2;") << "";
-    QTest::newRow("no marker") << QByteArray("just bytes") << "";
-    QTest::newRow("empty") << QByteArray() << "";
-}
-
-void tst_platform::fileVersion()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, expected);
-    QTemporaryDir dir;
-    QFile f(dir.filePath(QStringLiteral("x.exe")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-    f.close();
-    const auto v = readFileVersion(f.fileName());
-    QString text;
-    if (v)
-        text = QStringLiteral("%1.%2.%3.%4").arg((*v)[0]).arg((*v)[1]).arg((*v)[2]).arg((*v)[3]);
-    QCOMPARE(text, expected);
-}
-
-void tst_platform::ownExecutableCarriesItsVersion()
-{
-    const QString program = QStringLiteral(TARVEK_BUILD_DIR) + QStringLiteral("/src/TarvekFOTO");
-    if (!QFileInfo::exists(program))
-        QSKIP("program not built");
-    const auto v = readFileVersion(program);
-    QVERIFY(v.has_value());
-    QCOMPARE(*v, ownVersion());
-}
-
-void tst_platform::commandLine_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("parts");
-    QTest::newRow("tool") << "c:\\t\\fth32.exe Tarvek_Yds_mtg"
-                          << QStringList{"c:\\t\\fth32.exe", "Tarvek_Yds_mtg"};
-    QTest::newRow("quoted") << "Explorer.exe \"c:\\a b\\web\\\""
-                            << QStringList{"Explorer.exe", "c:\\a b\\web\\"};
-    QTest::newRow("blanks") << "  a   b " << QStringList{"a", "b"};
-}
-
-void tst_platform::commandLine()
-{
-    QFETCH(QString, line);
-    QFETCH(QStringList, parts);
-    QCOMPARE(splitCommandLine(line), parts);
-}
-
-void tst_platform::ansiRoundTrip()
-{
-    const QString text = QStringLiteral("Çağrı Şükür Öğüt İı €");
-    const QByteArray bytes = encodeAnsi(text);
-    QCOMPARE(bytes.size(), text.size());
-    QCOMPARE(bytes.at(0), char(0xC7));
-    QCOMPARE(decodeAnsi(bytes), text);
-    QCOMPARE(decodeAnsi(QByteArray("\xDD\xFD\xDE\xFE\xD0\xF0")), QStringLiteral("İıŞşĞğ"));
-    QCOMPARE(encodeAnsi(QStringLiteral("日")), QByteArray("?"));
-}
-
-void tst_platform::splitLinesAcceptsAllEndings()
-{
-    const QStringList expected{"mssql", "Merkez", " srv "};
-    QCOMPARE(splitLines(QStringLiteral("mssql\r\nMerkez\r\n srv \r\n")), expected);
-    QCOMPARE(splitLines(QStringLiteral("mssql\nMerkez\n srv ")), expected);
-    QCOMPARE(splitLines(QStringLiteral("mssql\rMerkez\r srv ")), expected);
-}
-
-void tst_platform::signalFieldRunsOnRealChangeOnly()
-{
-    SignalField f(QStringLiteral("0"));
-    QStringList seen;
-    f.onChange([&](const QString &t) {
-        seen << t;
-        if (t == QStringLiteral("21"))
-            f.setText(QStringLiteral("0")); // re-entrant, as the countdown does
-    });
-    f.setText(QStringLiteral("0"));
-    f.setText(QStringLiteral("1"));
-    f.setText(QStringLiteral("1"));
-    f.setText(QStringLiteral("21"));
-    QCOMPARE(seen, (QStringList{"1", "21", "0"}));
-    QCOMPARE(f.text(), QStringLiteral("0"));
-}
 
 QTEST_GUILESS_MAIN(tst_platform)
 #include "tst_platform.moc"
