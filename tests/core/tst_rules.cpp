@@ -231,45 +231,6 @@ private Q_SLOTS:
         QVERIFY(QDir(data).removeRecursively());
     }
 
-    void countdownSteps_data()
-    {
-        QTest::addColumn<int>("elapsed");
-        QTest::addColumn<int>("total");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("text");
-        using S = queue::CountdownStep;
-        Row("at rest", 0, 3, int(S::Hide), "");
-        Row("two left", 1, 3, int(S::Show), "Bekleme Süresi  : 2 sn.");
-        Row("one left", 2, 3, int(S::Show), "Fotoğraf Gönderimi Başlıyor");
-        Row("last tick", 3, 3, int(S::Show), "Fotoğraf Gönderimi Başlıyor");
-        Row("expires", 4, 3, int(S::Expire), "");
-    }
-    void countdownSteps()
-    {
-        QFETCH(int, elapsed);
-        QFETCH(int, total);
-        QFETCH(int, kind);
-        QFETCH(QString, text);
-        const queue::CountdownStep step = queue::Countdown(elapsed, total);
-        QCOMPARE(int(step.kind), kind);
-        QCOMPARE(step.text, text);
-    }
-
-    void missingRecordFieldsAndJpgExtension()
-    {
-        const queue::CheckFailure dev{"Yapıdaki Gelişmeler Bilgisi Bulunamadı", false, "f8"};
-        const queue::CheckFailure who{"Fotoğrafı Gönderen Bilgisi Bulunamadı...", true, "f10"};
-        const queue::CheckFailure tc{"Fotoğrafı Gönderen TC Numarası Bilgisi Bulunamadı...", true,
-                                     "f11"};
-        QCOMPARE(queue::FieldFailures("x", "y", "1"), Failures());
-        QCOMPARE(queue::FieldFailures("", "y", "1"), Failures{dev});
-        QCOMPARE(queue::FieldFailures("", "", ""), (Failures{dev, who, tc}));
-        for (const char *name : {"a.jpg", "FOTO.JPG", "x.JpG"})
-            QVERIFY2(queue::HasJpgExtension(name), name);
-        for (const char *name : {"a.jpeg", "ajpg", ""})
-            QVERIFY2(!queue::HasJpgExtension(name), name);
-    }
-
     void photoSizeAndDimensionLimits_data()
     {
         QTest::addColumn<qint64>("bytes");
