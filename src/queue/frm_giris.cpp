@@ -71,7 +71,6 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frm_giris"));
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
-    m_queue.setPreparer(PrepareRecordPhoto);
     buildControls();
     m_portalLink = std::make_unique<GirisPortalLink>(this);
     portalLogin =
@@ -87,6 +86,19 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     });
     gecen_zaman.onChange([this](const QString &text) { onGecenZaman(text); });
     yukleme.onChange([this](const QString &text) { onYukleme(text); });
+    // Photographs are prepared off the window's thread: the list stays usable meanwhile.
+    connect(&m_queue, &PendingQueue::preparationProgress, this, [this](int done, int total) {
+        if (done < total)
+            Label1->setText(
+                QStringLiteral("Fotoğraflar hazırlanıyor... %1 / %2").arg(done).arg(total));
+        else
+            showCount();
+    });
+    // A row shown before its copy was ready is checked again with it.
+    connect(&m_queue, &PendingQueue::photoPrepared, this, [this](int row) {
+        if (row == selectedRow())
+            listvievx_click(row + 1);
+    });
 
     navigate = defaultNavigate(this);
     showReport = [this](const QString &siblingFolder) {
@@ -169,12 +181,18 @@ void frm_giris::sorsana()
         ListView1->setColumnWidth(i, queue::TwipsToPixels(columns[i].widthTwips));
     if (!count)
         return;
-    if (*count > 0) {
-        Label1->setText(QString::number(*count) + QStringLiteral(" adet Fotoğraf Bulundu..."));
+    showCount();
+    if (*count > 0)
         listvievx_click(1);
-    } else {
-        Label1->setText(QStringLiteral("Fotoğraf Bulunamadı..."));
-    }
+}
+
+void frm_giris::showCount()
+{
+    if (m_queue.preparing())
+        return; // the preparation's progress stands there until it is over
+    Label1->setText(m_queue.size() > 0 ? QString::number(m_queue.size()) +
+                                             QStringLiteral(" adet Fotoğraf Bulundu...")
+                                       : QStringLiteral("Fotoğraf Bulunamadı..."));
 }
 
 void frm_giris::selectRow(int row)

@@ -149,6 +149,7 @@ private:
     void onOptionsChanged();
     void onSubmissionFinished(qlonglong number, const SubmissionOutcome &outcome);
     void updateStatusBarOperator();
+    void showCount();
     void showDetails(const RecordCheck &check);
     void showPreview(const QString &path, bool fit);
     void onTimerTick();
