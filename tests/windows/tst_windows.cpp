@@ -93,9 +93,8 @@ void tst_windows::shot(QWidget *w, const QString &name)
     // Pictures only: the engine draws its page a moment after the load.
     QTest::qWait(400);
     const QRect r = w->frameGeometry();
-    const QImage picture =
-        w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
-    picture.convertToFormat(QImage::Format_Indexed8)
+    w->screen()
+        ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
         .save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
