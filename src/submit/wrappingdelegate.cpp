@@ -11,8 +11,7 @@ WrappingDelegate::WrappingDelegate(QTreeView *view) : QStyledItemDelegate(view),
     connect(view->header(), &QHeaderView::sectionResized, view, &QTreeView::doItemsLayout);
 }
 
-QSize WrappingDelegate::sizeHint(const QStyleOptionViewItem &option,
-                                 const QModelIndex &index) const
+QSize WrappingDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyleOptionViewItem wrapped = option;
     wrapped.rect = QRect(0, 0, m_view->columnWidth(index.column()), 1);

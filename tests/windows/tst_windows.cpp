@@ -2,28 +2,22 @@
 // outcome, against the simulator, on a 1366×768 X screen. Each window must fit the screen less a
 // taskbar and a title bar, show whole captions and keep the buttons the operator needs.
 // With TARVEK_SCREENSHOTS=FOLDER it also leaves a picture of each window there.
-#include "core/connection.h"
 #include "core/startup.h"
 #include "core/statustexts.h"
-#include "core/workstation.h"
-#include "demoinstall.h"
-#include "demophotos.h"
+#include "demofixture.h"
 #include "hostutil/frm_temp_sil.h"
 #include "login/frm_ilk_giris.h"
-#include "platform/paths.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
 #include "portal/portalpage.h"
 #include "queue/frm_giris.h"
 #include "simulator.h"
-#include "storefixture.h"
 #include "submit/frm_popup.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
@@ -43,33 +37,27 @@ class tst_windows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void demoSubmissionFitsALaptop();
 
 private:
     // Records what keeps `w` from being usable: off the desk, too large to maximise, a caption
     // cut, a needed button hidden, disabled or outside the window.
     void check(QWidget *w, const QString &when, const QList<QWidget *> &needed = {});
+    // Made as large as the desk, `w` lets `part` grow and keeps `needed` usable.
+    void maximise(QWidget *w, QWidget *part, const QList<QWidget *> &needed);
     void shot(QWidget *w, const QString &name);
 
     QStringList m_problems;
 };
 
-void tst_windows::initTestCase()
-{
-    QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1366, 768));
-}
-
 void tst_windows::check(QWidget *w, const QString &when, const QList<QWidget *> &needed)
 {
-    const auto fail = [&](const QString &what) { m_problems << when + QStringLiteral(": ") + what; };
+    const auto fail = [&](const QString &what) {
+        m_problems << when + QStringLiteral(": ") + what;
+    };
     const QRect frame = w->frameGeometry();
-    if (!QRect(kDesk.topLeft(), kDesk.size() - QSize(0, kTitle)).contains(frame))
-        fail(QStringLiteral("window %1,%2 %3×%4 leaves the desk")
-                 .arg(frame.x())
-                 .arg(frame.y())
-                 .arg(frame.width())
-                 .arg(frame.height()));
+    if (!kDesk.adjusted(0, 0, 0, -kTitle).contains(frame))
+        fail(QStringLiteral("leaves the desk, %1 × %2").arg(frame.width()).arg(frame.height()));
     const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
     if (least.width() > kDesk.width() || least.height() + kTitle > kDesk.height())
         fail(QStringLiteral("cannot shrink below %1×%2").arg(least.width()).arg(least.height()));
@@ -83,6 +71,14 @@ void tst_windows::check(QWidget *w, const QString &when, const QList<QWidget *> 
         if (!b->isVisible() || !b->isEnabled() ||
             !w->rect().contains(QRect(b->mapTo(w, QPoint()), b->size())))
             fail(b->objectName() + QStringLiteral(" not usable"));
+}
+
+void tst_windows::maximise(QWidget *w, QWidget *part, const QList<QWidget *> &needed)
+{
+    const QSize before = part->size();
+    w->setGeometry(kDesk.adjusted(0, 0, 0, -kTitle));
+    QTRY_VERIFY(part->width() > before.width() && part->height() > before.height());
+    check(w, w->objectName() + QStringLiteral(" maximised"), needed);
 }
 
 void tst_windows::shot(QWidget *w, const QString &name)
@@ -100,34 +96,18 @@ void tst_windows::shot(QWidget *w, const QString &name)
 
 void tst_windows::demoSubmissionFitsALaptop()
 {
-    StoreFixture fx;
+    QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1366, 768));
+    DemoFixture fx;
     fx.tp.clock->setTickMs(50); // the save's timer line is seen for a while
-    DemoInstall demo{fx.tp.root.path() + QStringLiteral("/demo")};
-    platform::Services real;
-    real.paths = std::make_shared<platform::PathMapper>(demo.driveRoot());
-    real.settings = std::make_shared<platform::NativeSettingsService>(demo.settingsRoot());
-    platform::Platform::install(real);
-    fx.tp.launcher->runForReal = true;
     QString error;
-    QVERIFY2(BuildDemoInstall(demo, &error), qPrintable(error));
-    QVERIFY2(InstallStampTool(platform::nativePath(DemoInstall::siblingFolder()), &error),
-             qPrintable(error));
-    ydssim::Options options;
-    options.seedFile = demo.root + QStringLiteral("/yds-seed.json");
-    options.updatesDir = demo.root + QStringLiteral("/updates");
-    Simulator sim(options);
-    QVERIFY2(sim.start(), qPrintable(sim.error()));
-    QVERIFY(sim.setToday(fx.tp.clock->today()));
+    QVERIFY2(fx.start(&error), qPrintable(error));
+    Simulator &sim = *fx.sim;
     QVERIFY(sim.setFault(QStringLiteral("hang"), QStringLiteral("save:2")));
-    platform::Deployment::setCurrent(sim.deployment());
-    SetProgramFolder(QStringLiteral(TARVEK_BUILD_DIR "/src"));
-    db::CloseAll();
 
     frm_temp_sil cache;
     cache.show();
     QVERIFY(QTest::qWaitForWindowExposed(&cache));
     check(&cache, QStringLiteral("cache window"));
-    cache.close();
 
     QPointer<frm_ilk_giris> login;
     RunStartup(QString(), [&login] {
@@ -152,9 +132,8 @@ void tst_windows::demoSubmissionFitsALaptop()
     w->listvievx_click(1);
     check(w, QStringLiteral("main window"), {w->ListView1, w->Command1, w->Command2, w->Command3});
     // The row number's column holds its tick, icon and number without touching the YİBF number.
-    QAbstractItemView *list = w->ListView1;
-    QVERIFY(w->ListView1->columnWidth(PendingQueue::OrdinalColumn) >=
-            list->sizeHintForColumn(PendingQueue::OrdinalColumn));
+    QVERIFY(w->ListView1->columnWidth(0) >=
+            static_cast<QAbstractItemView *>(w->ListView1)->sizeHintForColumn(0));
     shot(w, QStringLiteral("2-ana-pencere"));
 
     const WId mainId = w->winId();
@@ -189,22 +168,22 @@ void tst_windows::demoSubmissionFitsALaptop()
     shot(popup, QStringLiteral("5-onay"));
     popup->Command7->click();
 
-    // The save is held: the timer line shows each of its parts apart.
-    QTRY_VERIFY_WITH_TIMEOUT(!popup->Label6->text().isEmpty() &&
-                                 !popup->gecen_zamanx->text().isEmpty() &&
-                                 popup->Label5->isVisible(),
-                             15000);
+    // The save is held: the parts of the timer line lie apart, each whole.
+    QTRY_VERIFY_WITH_TIMEOUT(!popup->Label6->text().isEmpty() && popup->Label5->isVisible(), 15000);
+    fx.tp.clock->setNow(fx.tp.clock->now().addSecs(16));
+    QTRY_COMPARE_WITH_TIMEOUT(popup->gecen_zamanx->text(), QStringLiteral("16 sn"), 15000);
     QList<QLabel *> line;
     for (QLabel *l : popup->findChildren<QLabel *>())
         if (l->isVisible() && l->y() >= popup->Label4->y() && l->y() <= popup->Label6->y())
             line << l;
-    QVERIFY(line.size() >= 6); // captions and values of the remaining, elapsed and start times
-    for (QLabel *a : std::as_const(line)) {
-        QVERIFY2(a->width() >= a->sizeHint().width(), qPrintable(a->text()));
+    QVERIFY(line.size() >= 6); // caption and value of the remaining, elapsed and start times
+    for (QLabel *a : std::as_const(line))
         for (QLabel *b : std::as_const(line))
-            QVERIFY2(a == b || !a->geometry().intersects(b->geometry()), qPrintable(a->text()));
-    }
+            QVERIFY2(a->width() >= a->sizeHint().width() &&
+                         (a == b || !a->geometry().intersects(b->geometry())),
+                     qPrintable(a->text()));
     shot(popup, QStringLiteral("6-kaydediliyor"));
+    maximise(popup, popup->WebBrowser1, {popup->Command8, popup->Command1});
 
     // The outcome: the selected row's status line and details follow it.
     QTRY_VERIFY_WITH_TIMEOUT(!popup, 60000);
@@ -222,28 +201,17 @@ void tst_windows::demoSubmissionFitsALaptop()
     const QString text = QStringLiteral("Gerçekleşme Oranı bir önceki Denetim bilgisinin "
                                         "Gerçekleşme Oranını Geçmedi...\rBir önceki Denetim "
                                         "Bilgisi Gerçekleşme Oranı : 35,5");
-    QString shown = text;
-    shown.replace('\r', '\n');
+    const QString shown = QString(text).replace('\r', '\n');
     const QSize size = w->size();
-    const qlonglong number = w->queue().at(row).number;
-    w->queue().apply(number, {text, RowMark::Problem, std::nullopt, std::nullopt});
+    w->queue().apply(w->queue().at(row).number, {text, RowMark::Problem, {}, {}});
     QCOMPARE(w->Label3->toolTip(), text);
-    QCOMPARE(w->queue().index(row, PendingQueue::StatusColumn).data(Qt::ToolTipRole).toString(),
-             shown);
-    const QList<QTreeWidgetItem *> status =
-        w->ListView2->findItems(shown, Qt::MatchExactly, 1);
-    QCOMPARE(status.size(), 1);
-    QCOMPARE(status[0]->toolTip(1), shown);
-    QVERIFY(w->ListView2->visualItemRect(status[0]).height() >=
+    QCOMPARE(w->queue().index(row, PendingQueue::StatusColumn).data(Qt::ToolTipRole), shown);
+    const auto details = w->ListView2->findItems(shown, Qt::MatchExactly, 1);
+    QVERIFY(details.size() == 1 && details[0]->toolTip(1) == shown);
+    QVERIFY(w->ListView2->visualItemRect(details[0]).height() >=
             2 * w->ListView2->fontMetrics().height());
     QCOMPARE(w->size(), size);
-
-    // Maximised (all the desk): the list grows, the commands stay.
-    const QSize listBefore = w->ListView1->size();
-    w->setGeometry(QRect(kDesk.topLeft(), kDesk.size() - QSize(0, kTitle)));
-    QTRY_VERIFY(w->ListView1->width() > listBefore.width() &&
-                w->ListView1->height() > listBefore.height());
-    check(w, QStringLiteral("main window, maximised"), {w->Command2});
+    maximise(w, w->ListView1, {w->Command2});
     frm_giris::release();
     QVERIFY2(m_problems.isEmpty(), qPrintable(m_problems.join(QLatin1Char('\n'))));
 }
