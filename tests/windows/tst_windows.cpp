@@ -152,6 +152,7 @@ void tst_windows::demoSubmissionFitsALaptop()
     QTRY_VERIFY_WITH_TIMEOUT(w->openSubmissionWindow() && w->openSubmissionWindow()->isVisible(),
                              30000);
     QPointer<frm_popup> popup = w->openSubmissionWindow();
+    const WId popupId = popup->winId();
     QStringList pages;
     connect(popup->page1(), &PortalPage::documentComplete, this, [&] {
         pages << popup->page1()->url().fileName();
@@ -161,6 +162,7 @@ void tst_windows::demoSubmissionFitsALaptop()
             shot(popup, QStringLiteral("4-gonderim"));
     });
     QTRY_VERIFY_WITH_TIMEOUT(popup && popup->Frame7->isVisible(), 60000);
+    QCOMPARE(popup->winId(), popupId); // its browsers did not make it anew either
     check(popup, QStringLiteral("confirmation frame"), {popup->Check6, popup->Command6});
     // The operator ticks the declaration by its wrapped caption.
     QTest::mouseClick(popup->findChild<QLabel *>(QStringLiteral("Check6Caption")), Qt::LeftButton);
