@@ -80,6 +80,13 @@ QVariant PendingQueue::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return cell(r, column);
+    case Qt::ToolTipRole: {
+        // The whole text of a cell the column cuts, the portal's line breaks kept.
+        QString text = cell(r, column);
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     case Qt::ForegroundRole:
         return QBrush(toColor(r.colour));
     case Qt::CheckStateRole:

@@ -135,7 +135,6 @@ public:
     std::function<void(const QString &siblingFolder)> showReport;
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -151,12 +150,18 @@ private:
     void updateStatusBarOperator();
     void showCount();
     void showDetails(const RecordCheck &check);
+    // The status line: cut to its width, the whole text in its tooltip.
+    void showStatus(const QString &text);
+    // The selected row changed in the queue (an outcome, a tick): its status line and details.
+    void refreshSelectedRow(const QModelIndex &first, const QModelIndex &last);
+    void placeCountdown();
     void showPreview(const QString &path, bool fit);
     void onTimerTick();
     void selectRow(int row);
 
     PendingQueue m_queue;
     QPointer<frm_popup> m_popup;
+    std::unique_ptr<QWebEngineView> m_loginBrowser; // WebBrowser1, a hidden window of its own
     std::unique_ptr<PortalLoginLink> m_portalLink;
     // A refused outcome write halts the queue until the operator sends again.
     bool m_halted = false;
