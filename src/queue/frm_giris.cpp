@@ -107,6 +107,7 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     yukleme.onChange([this](const QString &text) { onYukleme(text); });
     // Photographs are prepared off the window's thread: the list stays usable meanwhile.
     connect(&m_queue, &PendingQueue::preparationProgress, this, [this](int done, int total) {
+        StopPreparation->setVisible(done < total);
         if (done < total)
             Label1->setText(
                 QStringLiteral("Fotoğraflar hazırlanıyor... %1 / %2").arg(done).arg(total));

@@ -66,23 +66,24 @@ public:
     QString photoDateSetting;
 
     // Controls.
-    QTreeView *ListView1 = nullptr;   // the pending list: a view of queue()
-    QTreeWidget *ListView2 = nullptr; // details of the selected row
-    QGroupBox *Frame2 = nullptr;      // "Önizleme"
-    QLabel *Image1 = nullptr;         // the preview
-    QGroupBox *Frame3 = nullptr;      // "Ayrıntılar"
-    QFrame *Frame4 = nullptr;         // the countdown panel
-    QLabel *Label1 = nullptr;         // version, then the count of listed photos
-    QLabel *Label2 = nullptr;         // the countdown text
-    QLabel *Label3 = nullptr;         // status text of the selected row
-    QCheckBox *Check2 = nullptr;      // "Tümü"
-    QCheckBox *Check8 = nullptr;      // send the queue one after another
-    QCheckBox *Check7 = nullptr;      // confirm automatically
-    QCheckBox *Check3 = nullptr;      // 7-day rule
-    QCheckBox *Check4 = nullptr;      // skip a hanging page
-    QPushButton *Command1 = nullptr;  // "YENİLE"
-    QPushButton *Command2 = nullptr;  // "SEÇİLİ RESİMLERİ GÖNDER"
-    QPushButton *Command3 = nullptr;  // "YAZDIR"
+    QTreeView *ListView1 = nullptr;         // the pending list: a view of queue()
+    QTreeWidget *ListView2 = nullptr;       // details of the selected row
+    QGroupBox *Frame2 = nullptr;            // "Önizleme"
+    QLabel *Image1 = nullptr;               // the preview
+    QGroupBox *Frame3 = nullptr;            // "Ayrıntılar"
+    QFrame *Frame4 = nullptr;               // the countdown panel
+    QLabel *Label1 = nullptr;               // version, then the count of listed photos
+    QLabel *Label2 = nullptr;               // the countdown text
+    QLabel *Label3 = nullptr;               // status text of the selected row
+    QCheckBox *Check2 = nullptr;            // "Tümü"
+    QCheckBox *Check8 = nullptr;            // send the queue one after another
+    QCheckBox *Check7 = nullptr;            // confirm automatically
+    QCheckBox *Check3 = nullptr;            // 7-day rule
+    QCheckBox *Check4 = nullptr;            // skip a hanging page
+    QPushButton *Command1 = nullptr;        // "YENİLE"
+    QPushButton *Command2 = nullptr;        // "SEÇİLİ RESİMLERİ GÖNDER"
+    QPushButton *Command3 = nullptr;        // "YAZDIR"
+    QPushButton *StopPreparation = nullptr; // stops the photographs' preparation
     QMenu *mn_sag = nullptr;
     QAction *mn_klasor_ac = nullptr;
     QAction *mn_ara = nullptr;

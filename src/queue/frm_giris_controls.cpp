@@ -77,6 +77,11 @@ void frm_giris::buildControls()
         check("Check3", QStringLiteral("7 gün içerisinde gönderilen fotoğrafları tekrar GÖNDERME"));
     Check4 = check("Check4", QStringLiteral("Takılma olursa 100 sn sonra bir sonraki fotoya geç"));
     connect(Check2, &QCheckBox::clicked, this, &frm_giris::Check2_Click);
+    // Shown while photographs are being prepared: the rest of them is left unprepared.
+    StopPreparation = new QPushButton(QStringLiteral("Hazırlamayı Durdur"), this);
+    StopPreparation->setObjectName(QStringLiteral("StopPreparation"));
+    StopPreparation->hide();
+    connect(StopPreparation, &QPushButton::clicked, this, [this] { m_queue.stopPreparation(); });
     // The submission window follows the options while it is open.
     for (QCheckBox *box : {Check3, Check4, Check7, Check8})
         connect(box, &QCheckBox::toggled, this, &frm_giris::onOptionsChanged);
@@ -160,6 +165,7 @@ void frm_giris::layoutControls()
     auto *top = new QHBoxLayout;
     top->addWidget(Check2);
     top->addWidget(Label1, 1);
+    top->addWidget(StopPreparation);
 
     // One option a line: a further option is one more box in this list.
     auto *options = new QVBoxLayout;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QMutex>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace {
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void operatorTicks();
     void checks_data();
     void checks();
+    void stoppedPreparationLeavesTheRestAsListed();
     void withdraw();
     void outcomeFindsItsRecordByNumber();
 
@@ -304,6 +306,37 @@ void tst_pendingqueue::checks()
     } else if (startStatus == kQueued) {
         QVERIFY(m_fx->column(1, QStringLiteral("prog_ID")).isNull());
     }
+}
+
+void tst_pendingqueue::stoppedPreparationLeavesTheRestAsListed()
+{
+    m_fx->site(1, QStringLiteral("A"));
+    for (int n = 1; n <= 6; ++n) {
+        StoreFixture::Record r;
+        r.sayi = n;
+        r.ada = QStringLiteral("A");
+        r.alan1 = QStringLiteral("foto%1.jpg").arg(n);
+        m_fx->record(r);
+        StoreFixture::writePhoto(m_fx->siteFolder(r.ada), r.alan1.toString(), 64, 48);
+    }
+    std::atomic<int> started = 0;
+    QSemaphore go;
+    queue().setPreparer([&](const PhotoJob &) {
+        ++started;
+        go.acquire();
+        return PhotoPreparation{false, QStringLiteral("durduruldu")};
+    });
+    QCOMPARE(queue().fill(kUser, false), 6);
+    QVERIFY(queue().preparing());
+    QTRY_VERIFY(started >= 1);
+    queue().stopPreparation();
+    go.release(6);
+    QTRY_VERIFY(!queue().preparing());
+    QVERIFY(started < 6); // those not started were dropped
+    int untouched = 0;
+    for (int i = 0; i < queue().size(); ++i)
+        untouched += queue().at(i).status == kQueued ? 1 : 0;
+    QCOMPARE(untouched, 6 - started);
 }
 
 void tst_pendingqueue::withdraw()
