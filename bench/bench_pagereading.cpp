@@ -91,7 +91,7 @@ int main(int argc, char **argv)
         const auto code = ReadScreenCode(snap.bodyText);
         const PageDecision d = DispatchPage(code.value_or(QString()), QStringLiteral("YHHYR"),
                                             QStringLiteral("ariyor"), snap.title);
-        const int r = rapor_sirasi(0, snap.tables.value(QStringLiteral("oyds_form:dataTable")),
+        const int r = ListDateTest(0, snap.tables.value(QStringLiteral("oyds_form:dataTable")),
                                    QStringLiteral("112"), QDate(2026, 3, 7));
         const double previous = PreviousPercentage(
             snap.tables.value(QStringLiteral("oyds_form:dataTable:tbody_element")));

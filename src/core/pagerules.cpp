@@ -55,7 +55,7 @@ PageDecision DispatchPage(const QString &c, const QString &p, const QString &sea
         return {PageAction::Nothing, true};
     }
     if (c == portal::code::Search()) {
-        if (searchState == Search::Click() || searchState == Search::Click2())
+        if (searchState == Search::Requested() || searchState == Search::RequestedAgain())
             return {PageAction::SubmitSearch};
         if (searchState == Search::Searching())
             return {PageAction::EvaluateSearch};
@@ -124,7 +124,7 @@ QDate ParsePortalDate(const QString &cell)
     return QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
 }
 
-int rapor_sirasi(int mode, const QList<QStringList> &listRows, const QString &adaWeb,
+int ListDateTest(int mode, const QList<QStringList> &listRows, const QString &adaWeb,
                  const QDate &today)
 {
     // A missing list counts as the header-only list: there is nothing dated to judge.

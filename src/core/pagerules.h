@@ -49,11 +49,11 @@ inline QString YibfChanged()
 {
     return QStringLiteral("yibf_degisti");
 }
-inline QString Click()
+inline QString Requested()
 {
     return QStringLiteral("tikla");
 }
-inline QString Click2()
+inline QString RequestedAgain()
 {
     return QStringLiteral("tikla2");
 }
@@ -110,10 +110,11 @@ enum class SearchResult { NotFound, Several, One };
 // yibf_ariyor on the number of rows of the result table.
 SearchResult EvaluateSearch(int rows);
 
-// rapor_sirasi: the date test on the last row of the inspection list (column 0, "d.M.yyyy").
-// mode 1: 10 when dated today, else -10; other modes: -1 when less than 7 days old, else 1.
-// 1 when adaWeb is empty or the list holds only its header; -1 when the last row is the header.
-int rapor_sirasi(int mode, const QList<QStringList> &listRows, const QString &adaWeb,
+// ListDateTest (the submission window's rapor_sirasi): the date test on the last row of the
+// inspection list (column 0, "d.M.yyyy"). mode 1: 10 when dated today, else -10; other modes: -1
+// when less than 7 days old, else 1. 1 when adaWeb is empty or the list holds only its header; -1
+// when the last row is the header.
+int ListDateTest(int mode, const QList<QStringList> &listRows, const QString &adaWeb,
                  const QDate &today);
 // The day.month.year date at the start of a list cell; invalid when it is not one.
 QDate ParsePortalDate(const QString &cell);
@@ -135,7 +136,7 @@ struct ListChange
 // The portal holds the record just saved exactly when the list after the save has a row that
 // the list before it did not have; rows are told apart by their date and rate (columns 0 and 1),
 // counted, so a second row equal to an old one is new too. Where the new row stands does not
-// matter. This is stricter than the last-row test of rapor_sirasi, which reads any last row
+// matter. This is stricter than the last-row test of ListDateTest, which reads any last row
 // dated today as the save (an inspection made earlier today passes for a save that failed) and
 // any other last row as a failure (a portal that lists newest first, or dates the record by its
 // own clock, passes for a save that failed, and the record is sent twice).

@@ -132,7 +132,7 @@ bool PendingQueue::setData(const QModelIndex &index, const QVariant &value, int 
     return true;
 }
 
-int PendingQueue::indexOf(qlonglong number) const
+int PendingQueue::rowOf(qlonglong number) const
 {
     for (int i = 0; i < size(); ++i)
         if (m_records.at(i).number == number)
@@ -266,7 +266,7 @@ void PendingQueue::prepared(quint64 generation, qlonglong number, const PhotoPre
     if (generation != m_generation)
         return;
     ++m_done;
-    const int row = indexOf(number);
+    const int row = rowOf(number);
     if (row >= 0 && m_records.at(row).photoPath.isEmpty()) {
         PendingRecord &r = m_records[row];
         const QString web = PreparedPhotoPath(m_firm, r.ada, r.photoName);
@@ -373,7 +373,7 @@ PendingQueue::Applied PendingQueue::apply(qlonglong number, const SubmissionOutc
 {
     const bool stored = (!outcome.status && !outcome.stored) ||
                         StoreSubmissionEnd(number, outcome.status, outcome.stored, m_operator);
-    const int row = indexOf(number);
+    const int row = rowOf(number);
     if (row < 0)
         return stored ? Applied::Stored : Applied::Refused;
     PendingRecord &r = m_records[row];

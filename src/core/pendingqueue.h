@@ -53,7 +53,7 @@ public:
     int size() const { return int(m_records.size()); }
     const PendingRecord &at(int row) const { return m_records.at(row); }
     // The row of the record with this number, or -1.
-    int indexOf(qlonglong number) const;
+    int rowOf(qlonglong number) const;
     // The first queued row, or nullopt.
     std::optional<int> firstQueued() const;
 

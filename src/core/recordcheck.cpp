@@ -7,7 +7,7 @@
 #include <QFileInfo>
 
 namespace {
-bool isFile(const QString &path)
+bool fileExists(const QString &path)
 {
     return QFileInfo(path).isFile();
 }
@@ -79,16 +79,16 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
     const QString web = PreparedPhotoPath(firm, text("ada"), f.photoName);
     const QString original = OriginalPhotoPath(firm, text("ada"), f.photoName);
     bool measure = true;
-    if (isFile(web)) {
+    if (fileExists(web)) {
         c.preview = web;
-    } else if (isFile(original)) {
+    } else if (fileExists(original)) {
         // The date line of the stamp uses the record's own date.
         const PhotoPreparation done =
             prepare ? prepare(MakePhotoJob(PendingPhoto{f.photoName, text("ada"), record.date},
                                            firm.ortak, firm.photoDateSetting))
                     : PhotoPreparation{};
-        c.preview = isFile(web) ? web : original;
-        c.fitPreview = isFile(web);
+        c.preview = fileExists(web) ? web : original;
+        c.fitPreview = fileExists(web);
         // A photograph the preparation refused (broken, too large) is not judged as the
         // original: the row says why it was refused.
         if (!done.ok && !done.reason.isEmpty()) {
@@ -98,7 +98,7 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
     } else {
         addFailure(queue::PhotoMissingFailure());
     }
-    if (isFile(web))
+    if (fileExists(web))
         f.photoPath = web;
 
     // No photograph found: nothing is measured, so the size rows and the size and dimension

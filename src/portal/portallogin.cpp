@@ -20,8 +20,8 @@
 
 using platform::MsgIcon;
 
-PortalLogin::PortalLogin(PortalPage *page, PortalLoginLink *link, QObject *parent)
-    : QObject(parent), m_page(page), m_link(link)
+PortalLogin::PortalLogin(PortalPage *page, PortalLoginContext context, QObject *parent)
+    : QObject(parent), m_page(page), m_context(std::move(context))
 {
     m_page->beforeNavigate = [this](const QUrl &u) { return beforeNavigate(u); };
     m_page->newWindow = [this] { return newWindow(); };
@@ -36,7 +36,7 @@ void PortalLogin::openLoginPage()
 
 QString PortalLogin::codeImageFile() const
 {
-    return platform::nativePath(m_link->tempFolder() + QStringLiteral("\\java.jpg"));
+    return platform::nativePath(m_context.codeFolder() + QStringLiteral("\\java.jpg"));
 }
 
 bool PortalLogin::beforeNavigate(const QUrl &target)
@@ -67,7 +67,7 @@ void PortalLogin::documentComplete(const QUrl &url)
     }
     if (IsLoginPage(address)) {
         // Asking creates the submission window, hidden, at the first completed login page.
-        if (m_link->submissionWindowVisible()) {
+        if (m_context.submissionShown()) {
             Q_EMIT pageHandled(address);
             return;
         }
@@ -90,8 +90,8 @@ void PortalLogin::frontPage(const PageSnapshot &s)
     if (FrontPageShowsOutage(s.bodyOuterHtml, s.documentInnerHtml)) {
         platform::msgBox(OutageMessage(), MsgIcon::None);
     } else {
-        m_link->setStatusText(QStringLiteral("Bakanlık Sitesi Açılıyor..."));
-        if (!m_link->submissionWindowVisible())
+        Q_EMIT statusText(QStringLiteral("Bakanlık Sitesi Açılıyor..."));
+        if (!m_context.submissionShown())
             openLoginPage();
     }
     Q_EMIT pageHandled(s.url);
@@ -171,7 +171,7 @@ void PortalLogin::showCodeDialog(const QString &url, QList<int> remaining)
         Q_EMIT pageHandled(url);
         return;
     }
-    auto *dialog = new frm_guvenlik(m_link->dialogParent());
+    auto *dialog = new frm_guvenlik(m_context.dialogParent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->loadImage(file);
@@ -191,8 +191,8 @@ void PortalLogin::confirm()
     const QString code = m_dialog->Text1->text();
     // Second form of the document: code, user name, password; then the login input.
     PageActions::SetValue(m_page, portal::id::LoginCode(), code, {}, 1);
-    PageActions::SetValue(m_page, portal::id::LoginUser(), m_link->portalUser(), {}, 1);
-    PageActions::SetValue(m_page, portal::id::LoginPassword(), m_link->portalPassword(), {}, 1);
+    PageActions::SetValue(m_page, portal::id::LoginUser(), m_context.user(), {}, 1);
+    PageActions::SetValue(m_page, portal::id::LoginPassword(), m_context.password(), {}, 1);
     PageActions::Click(m_page, portal::id::LoginButton());
     m_dialog->close();
 }
@@ -216,7 +216,7 @@ void PortalLogin::showPortalMessage(const PageSnapshot &s)
 
 QWebEnginePage *PortalLogin::newWindow()
 {
-    QWebEnginePage *target = m_link->submissionWindowTarget();
+    QWebEnginePage *target = m_context.submissionPage();
     if (!target) {
         fail(QStringLiteral("20"), 91, QStringLiteral("Nesne değişkeni ayarlanmamış"));
         return nullptr;
@@ -224,7 +224,7 @@ QWebEnginePage *PortalLogin::newWindow()
     // The rest of the hand-over runs once the new window has its page.
     QTimer::singleShot(0, this, [this] {
         ClearUrlCache();
-        m_link->handOver();
+        Q_EMIT handOver();
     });
     return target;
 }

@@ -13,24 +13,18 @@ class QWebEnginePage;
 class QWidget;
 struct PageSnapshot;
 
-// What the portal login needs of the main window and of the submission window.
-class PortalLoginLink
+// What the portal login needs of the window it works for, given by that window: the
+// institution's portal credentials, where the code image is kept, and the submission window.
+struct PortalLoginContext
 {
-public:
-    virtual ~PortalLoginLink() = default;
-    virtual void setStatusText(const QString &text) = 0; // the main window's Label1
-    virtual QString portalUser() const = 0;              // Text2
-    virtual QString portalPassword() const = 0;          // Text3
-    virtual QString tempFolder() const = 0;              // tempx
+    std::function<QString()> user;       // Text2
+    std::function<QString()> password;   // Text3
+    std::function<QString()> codeFolder; // tempx
     // Whether the submission window is visible; asking creates it, hidden, and runs its load.
-    virtual bool submissionWindowVisible() = 0;
-    // The submission window's second browser page, registered as the new window's target
-    // (the window is created and loaded when it does not exist yet).
-    virtual QWebEnginePage *submissionWindowTarget() = 0;
-    // The portal window has its page: the first queued record goes to the submission window,
-    // which is shown.
-    virtual void handOver() = 0;
-    virtual QWidget *dialogParent() = 0;
+    std::function<bool()> submissionShown;
+    // Its second browser page, registered as the new window's target (created when missing).
+    std::function<QWebEnginePage *()> submissionPage;
+    QWidget *dialogParent = nullptr;
 };
 
 // The main window browser's handlers on the way to a logged-in portal window: before-navigate,
@@ -40,7 +34,7 @@ class PortalLogin : public QObject
 {
     Q_OBJECT
 public:
-    PortalLogin(PortalPage *page, PortalLoginLink *link, QObject *parent = nullptr);
+    PortalLogin(PortalPage *page, PortalLoginContext context, QObject *parent = nullptr);
 
     // The send command: the login page, never from a cache.
     void openLoginPage();
@@ -51,6 +45,11 @@ public:
     static constexpr int kCodeDownloadMs = 15000;
 
 Q_SIGNALS:
+    // The main window's status line (Label1).
+    void statusText(const QString &text);
+    // The portal window has its page: the first queued record goes to the submission window,
+    // which is shown.
+    void handOver();
     void securityDialogShown(frm_guvenlik *dialog);
     // The handler of one completed page has run to its end (tests wait on it).
     void pageHandled(const QString &url);
@@ -69,6 +68,6 @@ private:
     void fail(const QString &title, int number, const QString &description);
 
     PortalPage *m_page;
-    PortalLoginLink *m_link;
+    PortalLoginContext m_context;
     QPointer<frm_guvenlik> m_dialog;
 };

@@ -14,7 +14,6 @@
 #include "platform/platform.h"
 #include "portal/portallogin.h"
 #include "portal/portalpage.h"
-#include "queue/portallink.h"
 #include "submit/frm_popup.h"
 
 #include <QCheckBox>
@@ -101,9 +100,17 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("frm_giris"));
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
     buildControls();
-    m_portalLink = std::make_unique<GirisPortalLink>(this);
+    PortalLoginContext login;
+    login.user = [this] { return Text2.text(); };
+    login.password = [this] { return Text3.text(); };
+    login.codeFolder = [this] { return tempx.text(); };
+    login.submissionShown = [this] { return submissionWindow()->isVisible(); };
+    login.submissionPage = [this] { return submissionWindow()->page2(); };
+    login.dialogParent = this;
     portalLogin =
-        new PortalLogin(static_cast<PortalPage *>(WebBrowser1->page()), m_portalLink.get(), this);
+        new PortalLogin(static_cast<PortalPage *>(WebBrowser1->page()), std::move(login), this);
+    connect(portalLogin, &PortalLogin::statusText, Label1, &QLabel::setText);
+    connect(portalLogin, &PortalLogin::handOver, this, &frm_giris::handOver);
 
     Text2.onChange([this](const QString &) { sorsana(); });
     ilk_kurum.onChange([this](const QString &text) {

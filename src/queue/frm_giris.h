@@ -28,7 +28,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
 class PortalLogin;
-class PortalLoginLink;
 
 // The main window: the operator's desk with the list of photographs waiting to be sent. The list
 // is a view of the pending queue; the submission window is given one record at a time and hands
@@ -166,7 +165,6 @@ private:
     PendingQueue m_queue;
     QPointer<frm_popup> m_popup;
     std::unique_ptr<QWebEngineView> m_loginBrowser; // WebBrowser1, a hidden window of its own
-    std::unique_ptr<PortalLoginLink> m_portalLink;
     // A refused outcome write halts the queue until the operator sends again.
     bool m_halted = false;
     bool m_loadingOptions = false;

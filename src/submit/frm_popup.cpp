@@ -281,7 +281,7 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
     yibf.onChange([this](const QString &t) { onYibfChanged(t); });
     yibf_web.onChange([this](const QString &t) { onYibfWebChanged(t); });
     dosya.onChange([this](const QString &t) { onDosyaChanged(t); });
-    ekrankodu.onChange([this](const QString &) { DispatchPage(); });
+    ekrankodu.onChange([this](const QString &) { actOnPage(); });
     zaman_say.onChange([this](const QString &t) { onZamanSay(t); });
     load();
 }
@@ -311,7 +311,7 @@ void frm_popup::setOptions(const SubmissionOptions &options)
     Check8->setChecked(options.sendQueue);
 }
 
-const PendingRecord *frm_popup::record() const
+const PendingRecord *frm_popup::sentRecord() const
 {
     return m_request.record ? &*m_request.record : nullptr;
 }
@@ -338,7 +338,7 @@ void frm_popup::load()
     }
 }
 
-QTreeWidgetItem *frm_popup::step(const QString &key) const
+QTreeWidgetItem *frm_popup::stepItem(const QString &key) const
 {
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
         if (ListView1->topLevelItem(i)->data(0, Qt::UserRole).toString() == key)
@@ -348,7 +348,7 @@ QTreeWidgetItem *frm_popup::step(const QString &key) const
 
 void frm_popup::markStep(const QString &key)
 {
-    if (QTreeWidgetItem *item = step(key)) {
+    if (QTreeWidgetItem *item = stepItem(key)) {
         item->setData(0, Qt::UserRole + 1, 1); // small icon 1: done
         item->setIcon(0, style()->standardIcon(QStyle::SP_DialogApplyButton));
     }
@@ -356,13 +356,13 @@ void frm_popup::markStep(const QString &key)
 
 bool frm_popup::stepDone(const QString &key) const
 {
-    const QTreeWidgetItem *item = step(key);
+    const QTreeWidgetItem *item = stepItem(key);
     return item && item->data(0, Qt::UserRole + 1).toInt() == 1;
 }
 
 QString frm_popup::stepText(const QString &key) const
 {
-    const QTreeWidgetItem *item = step(key);
+    const QTreeWidgetItem *item = stepItem(key);
     return item ? item->text(0) : QString();
 }
 
@@ -377,9 +377,9 @@ void frm_popup::StartRow()
     setWindowTitle(SubmitText::Caption(m_request.position, m_request.count));
 
     // The record was the first queued one when the portal window opened.
-    if (const PendingRecord *r = record(); r && r->queued()) {
-        step(QStringLiteral("f1"))->setText(0, StartStepText(r->yibf));
-        step(QStringLiteral("f2"))->setText(0, PhotoStepText(r->photoPath));
+    if (const PendingRecord *r = sentRecord(); r && r->queued()) {
+        stepItem(QStringLiteral("f1"))->setText(0, StartStepText(r->yibf));
+        stepItem(QStringLiteral("f2"))->setText(0, PhotoStepText(r->photoPath));
         if (r->mark == RowMark::Problem) {
             finishAndClose();
             return;
@@ -477,7 +477,7 @@ void frm_popup::unload()
     // (never a folder derived from an empty dosya).
     EmptyFolder(SubmitTempFolder());
     // Closed before an outcome (İPTAL, the window's own close): the row is cancelled.
-    if (Label1->text().isEmpty() && record())
+    if (Label1->text().isEmpty() && sentRecord())
         m_outcome = {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt};
     if (m_countdown)
         m_outcome.countdown = m_countdown;
@@ -485,5 +485,5 @@ void frm_popup::unload()
     m_page1->triggerAction(QWebEnginePage::Stop);
     // The next opening starts fresh.
     deleteLater();
-    Q_EMIT finished(record() ? record()->number : 0, m_outcome);
+    Q_EMIT finished(sentRecord() ? sentRecord()->number : 0, m_outcome);
 }

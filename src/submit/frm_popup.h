@@ -73,7 +73,7 @@ public:
     platform::SignalField yibf_web; // -> the site's ada
     platform::SignalField ada_web;
     platform::SignalField dosya;     // full native path of the temporary copy; tag: its file name
-    platform::SignalField ekrankodu; // -> DispatchPage
+    platform::SignalField ekrankodu; // -> actOnPage
     platform::SignalField eski_ekrankodu;
     platform::SignalField zaman_say{QStringLiteral("0")}; // -> the hang countdown
     QString arama_asamasi;
@@ -95,7 +95,7 @@ public:
     QString stepText(const QString &key) const;
 
     // The page flow: one completed page's snapshot is read for its code and acted on.
-    void ReadScreenCode(const PageSnapshot &page);
+    void readPage(const PageSnapshot &page);
     const PageSnapshot &currentPage() const { return m_snapshot; }
 
     // Handlers (also run by the window itself).
@@ -115,8 +115,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QTreeWidgetItem *step(const QString &key) const;
-    const PendingRecord *record() const;
+    QTreeWidgetItem *stepItem(const QString &key) const;
+    const PendingRecord *sentRecord() const;
     // Decides the outcome and closes; the queue stores it when the window has closed.
     void finishAndClose(const SubmissionOutcome &outcome = {});
     void endWithStatus(const QString &status, std::optional<RowMark> mark = std::nullopt);
@@ -125,7 +125,7 @@ private:
     // Page flow (frm_popup_pages.cpp).
     void onDocumentComplete(const QUrl &url);
     void onBrowser2Complete(const QUrl &url);
-    void DispatchPage();
+    void actOnPage();
     void menu_calistir(const QString &action);
     void onYibfChanged(const QString &text);
     void onYibfWebChanged(const QString &text);

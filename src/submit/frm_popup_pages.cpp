@@ -37,21 +37,21 @@ void frm_popup::onDocumentComplete(const QUrl &url)
     QPointer<frm_popup> self(this);
     TakeSnapshot(m_page1, {portal::id::SiteRecord()}, [self](const PageSnapshot &page) {
         if (self && !self->m_closing && page.valid)
-            self->ReadScreenCode(page);
+            self->readPage(page);
     });
 }
 
-void frm_popup::ReadScreenCode(const PageSnapshot &page)
+void frm_popup::readPage(const PageSnapshot &page)
 {
     m_snapshot = page;
-    if (const auto code = ::ReadScreenCode(page.bodyText)) {
+    if (const auto code = ReadScreenCode(page.bodyText)) {
         ekrankodu.tag = *code;
         CodeBook book{ekrankodu.text(), eski_ekrankodu.text()};
         if (book.read(*code)) {
             eski_ekrankodu.setText(book.previous);
             ekrankodu.setText(book.current); // its change dispatches
         } else {
-            DispatchPage(); // the same page again
+            actOnPage(); // the same page again
         }
     }
     if (m_closing || !ErrorTextApplies(ekrankodu.text()))
@@ -80,7 +80,7 @@ int frm_popup::formIndex(const QString &name) const
     return -1;
 }
 
-void frm_popup::DispatchPage()
+void frm_popup::actOnPage()
 {
     if (m_closing)
         return;
@@ -88,8 +88,8 @@ void frm_popup::DispatchPage()
     Frame7->hide();
     if (c != portal::code::InspectionForm())
         onceki_oran = 0.0;
-    const PageDecision d = ::DispatchPage(c, eski_ekrankodu.text(), arama_asamasi, m_snapshot.title,
-                                          m_confirmationShown);
+    const PageDecision d = DispatchPage(c, eski_ekrankodu.text(), arama_asamasi, m_snapshot.title,
+                                        m_confirmationShown);
     if (d.mainPage) {
         ada_web.setText(QString());
         markStep(QStringLiteral("f3"));
@@ -104,7 +104,7 @@ void frm_popup::DispatchPage()
         StartRow();
         break;
     case PageAction::RequestSearchPage:
-        arama_asamasi = Search::Click();
+        arama_asamasi = Search::Requested();
         menu_calistir(MenuAction::SearchPage());
         break;
     case PageAction::SubmitSearch: {
@@ -240,8 +240,8 @@ void frm_popup::SevenDayRule(bool thenNewRecord)
     const QDate today = platform::Platform::clock().today();
     const QList<QStringList> body = m_snapshot.tables.value(portal::id::ResultBody());
     m_listBefore = body;
-    if (record() && RecordExists(record()->number) &&
-        rapor_sirasi(0, m_snapshot.tables.value(portal::id::InspectionTable()), ada_web.text(),
+    if (sentRecord() && RecordExists(sentRecord()->number) &&
+        ListDateTest(0, m_snapshot.tables.value(portal::id::InspectionTable()), ada_web.text(),
                      today) == -1 &&
         m_options.sevenDayRule) {
         // The next record follows after a short wait: nothing was sent.
@@ -275,7 +275,7 @@ void frm_popup::OpenNewInspection()
 void frm_popup::FillInspectionForm()
 {
     markStep(QStringLiteral("f6"));
-    const PendingRecord *r = record();
+    const PendingRecord *r = sentRecord();
     if (!r)
         return;
     if (ada_web.text() != r->ada) {
@@ -333,7 +333,7 @@ void frm_popup::attachPhoto()
 // The row's photograph at the box's width, its proportions kept, centred.
 void frm_popup::showPhoto()
 {
-    const QPixmap picture(record() ? platform::nativePath(record()->photoPath) : QString());
+    const QPixmap picture(sentRecord() ? platform::nativePath(sentRecord()->photoPath) : QString());
     if (picture.isNull() || Image1->width() <= 0)
         return;
     Image1->setPixmap(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation));

@@ -154,7 +154,7 @@ private Q_SLOTS:
         QFETCH(Rows, rows);
         QFETCH(QString, ada);
         QFETCH(int, result);
-        QCOMPARE(rapor_sirasi(mode, rows, ada, QDate(2026, 3, 7)), result);
+        QCOMPARE(ListDateTest(mode, rows, ada, QDate(2026, 3, 7)), result);
     }
 
     void levelsAndPreviousPercentage_data()

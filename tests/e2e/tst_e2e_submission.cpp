@@ -173,7 +173,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     QCOMPARE(received.size(), 3);
     for (int i = 0; i < received.size(); ++i) {
         const qlonglong number = sendable[i];
-        const PendingRecord &r = queue.at(queue.indexOf(number));
+        const PendingRecord &r = queue.at(queue.rowOf(number));
         QCOMPARE(r.status, kSent);
         QCOMPARE(r.mark, RowMark::Done);
         const QJsonObject got = received[i].toObject();

@@ -19,22 +19,9 @@ using platform::testing::TestPlatform;
 using ydssim::testing::Simulator;
 
 namespace {
-class FakeLink : public PortalLoginLink
+// The window the login works for, as far as the login sees it.
+struct FakeWindow
 {
-public:
-    void setStatusText(const QString &t) override { status = t; }
-    QString portalUser() const override { return Simulator::demoUser(); }
-    QString portalPassword() const override { return Simulator::demoPassword(); }
-    QString tempFolder() const override { return temp; }
-    bool submissionWindowVisible() override
-    {
-        ++visibleAsked;
-        return visible;
-    }
-    QWebEnginePage *submissionWindowTarget() override { return &target; }
-    void handOver() override { ++handOvers; }
-    QWidget *dialogParent() override { return nullptr; }
-
     QString status;
     QString temp;
     bool visible = false;
@@ -64,7 +51,7 @@ private Q_SLOTS:
 private:
     std::unique_ptr<Simulator> m_sim;
     std::unique_ptr<TestPlatform> m_tp;
-    std::unique_ptr<FakeLink> m_link;
+    std::unique_ptr<FakeWindow> m_link;
     std::unique_ptr<PortalPage> m_page;
     std::unique_ptr<PortalLogin> m_login;
     QList<QPointer<frm_guvenlik>> m_dialogs;
@@ -76,10 +63,23 @@ void tst_portallogin::init()
     m_sim = std::make_unique<Simulator>();
     QVERIFY2(m_sim->start(), qPrintable(m_sim->error()));
     platform::Deployment::setCurrent(m_sim->deployment());
-    m_link = std::make_unique<FakeLink>();
+    m_link = std::make_unique<FakeWindow>();
     m_link->temp = m_tp->host->temp;
     m_page = std::make_unique<PortalPage>();
-    m_login = std::make_unique<PortalLogin>(m_page.get(), m_link.get());
+    PortalLoginContext context;
+    FakeWindow *w = m_link.get();
+    context.user = [] { return Simulator::demoUser(); };
+    context.password = [] { return Simulator::demoPassword(); };
+    context.codeFolder = [w] { return w->temp; };
+    context.submissionShown = [w] {
+        ++w->visibleAsked;
+        return w->visible;
+    };
+    context.submissionPage = [w] { return &w->target; };
+    m_login = std::make_unique<PortalLogin>(m_page.get(), std::move(context));
+    connect(m_login.get(), &PortalLogin::statusText, this,
+            [w](const QString &t) { w->status = t; });
+    connect(m_login.get(), &PortalLogin::handOver, this, [w] { ++w->handOvers; });
     m_dialogs.clear();
     connect(m_login.get(), &PortalLogin::securityDialogShown, this,
             [this](frm_guvenlik *d) { m_dialogs << d; });

@@ -346,7 +346,7 @@ int RunUpdater(const QString &programFolder, UpdateControl &control)
     HttpLimits small; // the list and the signatures
     small.deadline = std::min(QDeadlineTimer(deployment.updateTimeoutMs), control.deadline());
     small.maxBytes = deployment.updateListMaxBytes;
-    small.stopped = [&control] { return control.stopped(); };
+    small.stopped = [&control] { return control.mustStop(); };
     status(QStringLiteral("Güncelleme listesi alınıyor..."));
     const SignedList listed = FetchSignedList(small);
     if (!listed.text || listed.text->isEmpty())
@@ -432,7 +432,7 @@ int RunUpdater(const QString &programFolder, UpdateControl &control)
             if (!files.contains(f))
                 files << f;
     }
-    if (control.stopped())
+    if (control.mustStop())
         return fail({}, {});
     QString error;
     if (!ReplaceFiles(programFolder, newFiles, files, stage.filePath(kReplaced), &error))

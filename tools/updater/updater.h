@@ -29,7 +29,7 @@ public:
     void cancel() { m_cancelled = true; }
     bool cancelled() const { return m_cancelled; }
     // Safe to ask from any thread.
-    bool stopped() const { return m_cancelled || m_deadline.hasExpired(); }
+    bool mustStop() const { return m_cancelled || m_deadline.hasExpired(); }
     QDeadlineTimer deadline() const { return m_deadline; }
     // What the window shows while the run goes on.
     std::function<void(const QString &)> onStatus;
