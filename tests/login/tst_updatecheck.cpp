@@ -26,8 +26,7 @@ private Q_SLOTS:
         };
         const auto line = [](const char *version) { return ListLine("TarvekFOTO.zip", version); };
         const QString crlf = QStringLiteral("\r\n"), newer = line("1.0.0.6");
-        // Major and minor compare as text, the revision as a number (part three × 10 + part
-        // four); a part beyond a file version's signed 16 bits is no version.
+        // Major and minor compare as text, the revision as a number; parts are signed 16 bits.
         row("up to date", "", line("1.0.0.5") + crlf + ListLine("Tarvek_Guncelleme.zip", "1.0.0.3"),
             "1.0.0.5");
         row("same revision written differently", "", line("1.0.0.12"), "1.0.1.2");
@@ -36,10 +35,8 @@ private Q_SLOTS:
         row("one part is below any minor", "", line("1"), "1.0.0.0");
         row("largest parts", "", line("1.0.32767.32767"), "1.0.32767.32766", {program});
         row("part over 16 bits", "", line("9.0.0.32768"), "1.0.0.1");
-        // The first line of the package decides.
         row("first line with a version decides", "", line("1.0.0.1") + crlf + line("9.0.0.0"),
             "1.0.0.1");
-        // What is announced and started.
         row("both out of date", "", newer + crlf + ListLine("Tarvek_Guncelleme.zip", "1.1"),
             "1.0.0.5",
             {program,
@@ -49,9 +46,10 @@ private Q_SLOTS:
             {"Güncelleme Uygulaması bulunamadı...\r\nLütfen KORA BİLİŞİM'i arayınız..."});
         // The updater has just started the program: whatever the list says, it is not run again.
         row("right after an update", "after update", newer, "1.0.0.5");
-        // Only a list the vendor's key signed counts.
+        // Only a list the vendor's key signed, and that comes in time, counts.
         row("unsigned list", "unsigned", newer, "1.0.0.5");
         row("tampered list", "tampered", newer, "1.0.0.5");
+        row("trickling host", "trickle", newer, "1.0.0.5");
         row("no public key", "no key", newer, "1.0.0.5", {UpdateNotConfiguredText()});
     }
     void check()
@@ -74,6 +72,8 @@ private Q_SLOTS:
             at.drop(file + ".sig");
         if (mode == "tampered")
             at.serve(file, list.toLatin1().replace("6", "7"));
+        if (mode == "trickle")
+            at.trickle(file);
 
         bool ended = false;
         try {
