@@ -6,8 +6,8 @@
 //   ImageMagick's convert with the same caption, fit and encode (its reduced-scale decode hint);
 //   the fth32 tool as a whole process on its instruction file.
 // bench_photoprep [ROUNDS]
+#include "core/stampphoto.h"
 #include "demophotos.h"
-#include "stampphoto.h"
 
 #include <QDir>
 #include <QElapsedTimer>

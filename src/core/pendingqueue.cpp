@@ -9,6 +9,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 QColor toColor(int colour)
@@ -22,7 +23,13 @@ bool PendingRecord::queued() const
     return ticked && status == queue::StatusQueued();
 }
 
-PendingQueue::PendingQueue(QObject *parent) : QAbstractTableModel(parent) {}
+PendingQueue::PendingQueue(QObject *parent) : QAbstractTableModel(parent), m_prepare(RunPhotoJob) {}
+
+PendingQueue::~PendingQueue()
+{
+    stopPreparation();
+    m_pool.waitForDone();
+}
 
 int PendingQueue::rowCount(const QModelIndex &parent) const
 {
@@ -73,6 +80,13 @@ QVariant PendingQueue::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return cell(r, column);
+    case Qt::ToolTipRole: {
+        // The whole text of a cell the column cuts, the portal's line breaks kept.
+        QString text = cell(r, column);
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     case Qt::ForegroundRole:
         return QBrush(toColor(r.colour));
     case Qt::CheckStateRole:
@@ -147,9 +161,18 @@ void PendingQueue::changed(int row, int firstColumn, int lastColumn)
 
 void PendingQueue::clear()
 {
+    stopPreparation();
+    ++m_generation;
+    m_done = m_total = 0;
     beginResetModel();
     m_records.clear();
     endResetModel();
+}
+
+void PendingQueue::stopPreparation()
+{
+    if (m_stop)
+        m_stop->store(true);
 }
 
 std::optional<int> PendingQueue::fill(const QString &portalUser, bool restricted)
@@ -166,6 +189,7 @@ std::optional<int> PendingQueue::fill(const QString &portalUser, bool restricted
     // Records are built off the model and shown at once: a long queue fills in one layout pass.
     QList<PendingRecord> records;
     records.reserve(rows->size());
+    QList<QPair<qlonglong, PhotoJob>> jobs;
     int i = 0;
     for (const QSqlRecord &row : *rows) {
         auto text = [&row](const char *column) { return db::Text(row, QString::fromUtf8(column)); };
@@ -188,10 +212,8 @@ std::optional<int> PendingQueue::fill(const QString &portalUser, bool restricted
             if (QFileInfo(web).isFile()) {
                 r.photoPath = web;
             } else if (QFileInfo(OriginalPhotoPath(m_firm, r.ada, r.photoName)).isFile()) {
-                if (m_prepare)
-                    m_prepare(PendingPhoto{r.photoName, r.ada, r.date}, m_firm.ortak,
-                              m_firm.photoDateSetting);
-                r.photoPath = QFileInfo(web).isFile() ? web : QString();
+                jobs.append({r.number, MakePhotoJob(PendingPhoto{r.photoName, r.ada, r.date},
+                                                    m_firm.ortak, m_firm.photoDateSetting)});
             }
         } else {
             r.colour = queue::kRed;
@@ -203,7 +225,65 @@ std::optional<int> PendingQueue::fill(const QString &portalUser, bool restricted
     beginResetModel();
     m_records = std::move(records);
     endResetModel();
+    startPreparation(jobs);
     return size();
+}
+
+void PendingQueue::startPreparation(const QList<QPair<qlonglong, PhotoJob>> &jobs)
+{
+    m_done = 0;
+    m_total = int(jobs.size());
+    if (jobs.isEmpty() || !m_prepare)
+        return;
+    // The office application's tool has one instruction file: it works one photograph at a time.
+    const bool external = jobs.first().second.externalTool;
+    m_pool.setMaxThreadCount(external ? 1 : qMax(1, QThread::idealThreadCount()));
+    m_stop = std::make_shared<std::atomic<bool>>(false);
+    const quint64 generation = m_generation;
+    Q_EMIT preparationProgress(0, m_total);
+    for (const auto &[number, job] : jobs) {
+        m_pool.start([this, stop = m_stop, prepare = m_prepare, generation, number = number,
+                      job = job] {
+            PhotoPreparation result;
+            if (stop->load())
+                result.ok = false; // dropped: nothing said, the row stays as it was listed
+            else if (QFileInfo(job.webFolderNative + QLatin1Char('/') +
+                               QFileInfo(job.sourceNative).fileName())
+                         .isFile())
+                result.ok = true; // the row's checks prepared it meanwhile
+            else
+                result = prepare(job);
+            // Answered on the queue's own thread; the destructor waits for every job first.
+            QMetaObject::invokeMethod(
+                this, [this, generation, number, result] { prepared(generation, number, result); },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void PendingQueue::prepared(quint64 generation, qlonglong number, const PhotoPreparation &result)
+{
+    if (generation != m_generation)
+        return;
+    ++m_done;
+    const int row = indexOf(number);
+    if (row >= 0 && m_records.at(row).photoPath.isEmpty()) {
+        PendingRecord &r = m_records[row];
+        const QString web = PreparedPhotoPath(m_firm, r.ada, r.photoName);
+        if (QFileInfo(web).isFile()) {
+            r.photoPath = web;
+        } else if (!result.ok && !result.reason.isEmpty()) {
+            // Refused (broken, too large): the row says why, instead of waiting for nothing.
+            r.status = result.reason;
+            r.colour = queue::kRed;
+            r.mark = RowMark::Problem;
+            r.ticked = false;
+            StoreStatusNote(r.number, r.status, m_operator);
+        }
+        changed(row);
+        Q_EMIT photoPrepared(row);
+    }
+    Q_EMIT preparationProgress(m_done, m_total);
 }
 
 void PendingQueue::setTickedByHand(int row, bool ticked)
@@ -254,6 +334,7 @@ RecordCheck PendingQueue::check(int row)
     PendingRecord &r = m_records[row];
     // The list shows what will be sent.
     r.photoName = c.fresh.photoName;
+    r.photoPath = c.fresh.photoPath;
     r.developments = c.fresh.developments;
     r.note = c.fresh.note;
     r.total = c.fresh.total;

@@ -7,7 +7,10 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QList>
+#include <QThreadPool>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
 // The firm's pending photographs as the main window lists them: a table model of typed records
@@ -35,6 +38,8 @@ public:
     static constexpr int MarkRole = Qt::UserRole + 1;
 
     explicit PendingQueue(QObject *parent = nullptr);
+    // Waits for photographs being prepared (those not started are dropped).
+    ~PendingQueue() override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -61,11 +66,16 @@ public:
     void setPreparer(PhotoPreparer prepare) { m_prepare = std::move(prepare); }
     void setMarkIcons(const QIcon &done, const QIcon &problem);
 
-    // Reads the pending records (only those of the institution `portalUser` when restricted),
-    // preparing photographs that have only their original. The row count, or nullopt when the
-    // database could not be read (the list is then empty).
+    // Reads the pending records (only those of the institution `portalUser` when restricted).
+    // The row count, or nullopt when the database could not be read (the list is then empty).
+    // Photographs that have only their original are then prepared off this thread, on every
+    // core (one at a time with the office application's tool), in the list's order: each row
+    // takes its copy, or the reason it has none, as it comes (preparationProgress).
     std::optional<int> fill(const QString &portalUser, bool restricted);
     void clear();
+    bool preparing() const { return m_total > 0 && m_done < m_total; }
+    // Drops the photographs not started yet; those under way finish.
+    void stopPreparation();
 
     // The operator ticks or unticks a row: ticked rows turn green and queued, unticked black with
     // their text kept.
@@ -90,7 +100,15 @@ public:
     // The list as the printed list takes it: sub-items 1-10 of every row.
     QList<QStringList> printRows() const;
 
+Q_SIGNALS:
+    // done of total photographs prepared (or dropped); done == total: the preparation is over.
+    void preparationProgress(int done, int total);
+    // The row's photograph was prepared (or refused: its status says why).
+    void photoPrepared(int row);
+
 private:
+    void startPreparation(const QList<QPair<qlonglong, PhotoJob>> &jobs);
+    void prepared(quint64 generation, qlonglong number, const PhotoPreparation &result);
     QString cell(const PendingRecord &r, int column) const;
     void changed(int row, int firstColumn = 0, int lastColumn = ColumnCount - 1);
     void applyFailure(int row, const queue::CheckFailure &failure);
@@ -99,6 +117,11 @@ private:
     FirmPhotoSettings m_firm;
     QString m_operator;
     PhotoPreparer m_prepare;
+    QThreadPool m_pool;
+    std::shared_ptr<std::atomic<bool>> m_stop;
+    quint64 m_generation = 0; // a refill forgets the answers of the fill before
+    int m_done = 0;
+    int m_total = 0;
     QIcon m_doneIcon;
     QIcon m_problemIcon;
 };

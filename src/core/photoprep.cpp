@@ -2,6 +2,7 @@
 
 #include "core/connection.h"
 #include "core/hostutil.h"
+#include "core/stampphoto.h"
 #include "platform/deployment.h"
 #include "platform/platform.h"
 #include "platform/textcodec.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 
 namespace {
 const QString kToolFile = QStringLiteral("fth32.exe");
@@ -54,7 +56,7 @@ QString AsciiFold(const QString &text)
     return out;
 }
 
-void RunAndWait(const QString &commandLine, int windowStyle)
+platform::WaitResult RunAndWait(const QString &commandLine, int windowStyle)
 {
     // The stamping tool has no window of its own here, so the window style has nothing to say.
     Q_UNUSED(windowStyle);
@@ -84,17 +86,20 @@ void RunAndWait(const QString &commandLine, int windowStyle)
         platform::msgBox(commandLine + QStringLiteral(" Dosyasında Hata oluştu...") +
                              QStringLiteral("\r\n") + r.error,
                          platform::MsgIcon::Exclamation, QStringLiteral("Error"));
+    return r;
 }
 
-void StampPhoto(const QString &source, const QString &target, const QString &caption1,
-                const QString &caption2, const QString &caption3)
+PhotoPreparation StampPhoto(const QString &source, const QString &target, const QString &caption1,
+                            const QString &caption2, const QString &caption3)
 {
     if (CheckSiblingTool(kToolFile))
-        return;
+        return {};
     const QString sibling = ReadSiblingFolder(QStringLiteral("Tarvek2000"));
 
-    // From here on every failure is ignored: the caller looks for the copy afterwards.
-    // "*.*": files only; subfolders stay, as they did for the office application.
+    // The instruction file and the tool's temporary folder have fixed names: one tool at a time.
+    static QMutex oneAtATime;
+    const QMutexLocker lock(&oneAtATime);
+    // From here on every failure of the files is ignored: the tool's answer decides.
     EmptyFolder(platform::nativePath(kTempFolder));
     const QString instructions = platform::nativePath(sibling + kInstructionFile);
     WriteInstructionFile(instructions,
@@ -106,9 +111,27 @@ void StampPhoto(const QString &source, const QString &target, const QString &cap
     // The tool maps the Windows-style paths of the instruction file itself; it inherits our
     // drive root so both sides agree on where "C:\" lies.
     qputenv("TARVEK_DRIVE_ROOT", platform::Platform::paths().driveRoot().toLocal8Bit());
-    RunAndWait(sibling + QLatin1Char('\\') + kToolFile + QStringLiteral(" Tarvek_Yds_mtg"), 4);
-
+    const platform::WaitResult r =
+        RunAndWait(sibling + QLatin1Char('\\') + kToolFile + QStringLiteral(" Tarvek_Yds_mtg"), 4);
     QFile::remove(instructions);
+
+    switch (r.outcome) {
+    case platform::WaitOutcome::FailedToStart:
+        return {}; // the operator was told
+    case platform::WaitOutcome::TimedOut:
+        return {false, QStringLiteral("Fotoğraf hazırlama aracı yanıt vermedi, fotoğraf "
+                                      "hazırlanamadı...")};
+    case platform::WaitOutcome::Finished:
+        break;
+    }
+    if (r.exitCode == 0)
+        return {true, {}};
+    // The tool's own reason, its first line; an older tool says nothing but its code.
+    const QString reason = r.errorOutput.section(QLatin1Char('\n'), 0, 0).trimmed();
+    return {false,
+            !reason.isEmpty()
+                ? reason.left(200)
+                : QStringLiteral("Fotoğraf hazırlanamadı (hata kodu %1)...").arg(r.exitCode)};
 }
 
 QString SitePhotoFolder(const QString &ortak, const QString &ada)
@@ -116,8 +139,8 @@ QString SitePhotoFolder(const QString &ortak, const QString &ada)
     return ortak + QStringLiteral("\\fotograflar\\") + SiteFolderName(ada);
 }
 
-void PrepareRecordPhoto(const PendingPhoto &record, const QString &ortak,
-                        const QString &photoDateSetting)
+PhotoJob MakePhotoJob(const PendingPhoto &record, const QString &ortak,
+                      const QString &photoDateSetting)
 {
     const QString &name = record.alan1;
     QString extension = name.right(3);
@@ -129,13 +152,39 @@ void PrepareRecordPhoto(const PendingPhoto &record, const QString &ortak,
         base = name.left(name.size() - 4);
     }
     const QString folder = SitePhotoFolder(ortak, record.ada);
-    const QString source = folder + QLatin1Char('\\') + base + QLatin1Char('.') + extension;
-    const QString target = folder + QStringLiteral("\\web\\a.jpg");
+    PhotoJob job;
+    job.source = folder + QLatin1Char('\\') + base + QLatin1Char('.') + extension;
+    job.target = folder + QStringLiteral("\\web\\a.jpg");
     // The Turkish short date form; an unknown date prints nothing after the label.
-    const QString caption1 =
-        photoDateSetting == QStringLiteral("1")
-            ? QStringLiteral("Tarih :") + record.tarih.toString(QStringLiteral("dd.MM.yyyy"))
-            : QString();
-    const QString caption2 = QStringLiteral("Pafta/Ada/Parsel :") + record.ada;
-    StampPhoto(source, target, caption1, caption2, QString());
+    job.captions = {photoDateSetting == QStringLiteral("1")
+                        ? QStringLiteral("Tarih :") +
+                              record.tarih.toString(QStringLiteral("dd.MM.yyyy"))
+                        : QString(),
+                    QStringLiteral("Pafta/Ada/Parsel :") + record.ada, QString(), kExtraCaption};
+    job.sourceNative = platform::nativePath(job.source);
+    job.webFolderNative = platform::nativePath(folder + QStringLiteral("\\web"));
+    const platform::Deployment &d = platform::Deployment::current();
+    job.externalTool = d.stampExternalTool;
+    job.maxPixels = qint64(qMax(1, d.stampMaxMegapixels)) * 1'000'000;
+    return job;
+}
+
+PhotoPreparation RunPhotoJob(const PhotoJob &job)
+{
+    if (job.externalTool)
+        return StampPhoto(job.source, job.target, job.captions.value(0), job.captions.value(1),
+                          job.captions.value(2));
+    QStringList folded;
+    for (const QString &caption : job.captions)
+        folded << AsciiFold(caption);
+    fth32::Limits limits;
+    limits.maxPixels = job.maxPixels;
+    const fth32::Result r = fth32::StampFile(job.sourceNative, job.webFolderNative, folded, limits);
+    return {r.ok(), r.reason};
+}
+
+PhotoPreparation PrepareRecordPhoto(const PendingPhoto &record, const QString &ortak,
+                                    const QString &photoDateSetting)
+{
+    return RunPhotoJob(MakePhotoJob(record, ortak, photoDateSetting));
 }

@@ -78,23 +78,33 @@ RecordCheck CheckRecord(const PendingRecord &record, const FirmPhotoSettings &fi
     // The photograph: the prepared copy, else the site folder's original (prepared now).
     const QString web = PreparedPhotoPath(firm, text("ada"), f.photoName);
     const QString original = OriginalPhotoPath(firm, text("ada"), f.photoName);
+    bool measure = true;
     if (isFile(web)) {
         c.preview = web;
     } else if (isFile(original)) {
         // The date line of the stamp uses the record's own date.
-        if (prepare)
-            prepare(PendingPhoto{f.photoName, text("ada"), record.date}, firm.ortak,
-                    firm.photoDateSetting);
+        const PhotoPreparation done =
+            prepare ? prepare(MakePhotoJob(PendingPhoto{f.photoName, text("ada"), record.date},
+                                           firm.ortak, firm.photoDateSetting))
+                    : PhotoPreparation{};
         c.preview = isFile(web) ? web : original;
         c.fitPreview = isFile(web);
+        // A photograph the preparation refused (broken, too large) is not judged as the
+        // original: the row says why it was refused.
+        if (!done.ok && !done.reason.isEmpty()) {
+            addFailure({done.reason, true, {}});
+            measure = false;
+        }
     } else {
         addFailure(queue::PhotoMissingFailure());
     }
+    if (isFile(web))
+        f.photoPath = web;
 
     // No photograph found: nothing is measured, so the size rows and the size and dimension
     // checks are skipped rather than judged on another picture.
     QSize pixels;
-    if (!c.preview.isEmpty()) {
+    if (!c.preview.isEmpty() && measure) {
         c.details.append({QStringLiteral("f13"), QStringLiteral("Fotoğraf Yolu"), c.preview});
         // An unreadable picture has no pixel size; then only its file size is judged.
         const queue::PhotoFacts facts = queue::MeasurePhoto(c.preview);

@@ -19,9 +19,8 @@ struct FirmPhotoSettings
     QString photoDateSetting; // "1": print the record's date onto the prepared copy
 };
 
-// Prepares one record's photograph (the stamping tool by default; tests replace it).
-using PhotoPreparer =
-    std::function<void(const PendingPhoto &, const QString &ortak, const QString &dateSetting)>;
+// Prepares one photograph (RunPhotoJob by default; tests replace it). May run on any thread.
+using PhotoPreparer = std::function<PhotoPreparation(const PhotoJob &)>;
 
 // One line of the details list: key "f1".."f16", label, value, shown red when it is at fault.
 struct DetailLine

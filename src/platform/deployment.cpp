@@ -74,6 +74,9 @@ Deployment Deployment::load(const QString &iniFile)
     text("scrambler/sql_password", d.scrambledSqlPassword);
     text("paths/drive_root", d.driveRoot);
     number("stamp/timeout_seconds", d.stampToolTimeoutSeconds);
+    d.stampExternalTool =
+        s.value(QStringLiteral("stamp/external_tool"), d.stampExternalTool).toBool();
+    number("stamp/max_megapixels", d.stampMaxMegapixels);
     return d;
 }
 

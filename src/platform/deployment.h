@@ -34,6 +34,11 @@ struct Deployment
     QString driveRoot;
     // Longest wait for the stamping tool, in seconds.
     int stampToolTimeoutSeconds = 60;
+    // Photographs are prepared by the program itself; an installation may keep the office
+    // application's own stamping tool (its instruction file) instead.
+    bool stampExternalTool = false;
+    // Pictures over this many megapixels are refused before they are decoded.
+    int stampMaxMegapixels = 100;
 
     static Deployment builtIn();
     static Deployment load(const QString &iniFile);

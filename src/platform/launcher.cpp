@@ -25,7 +25,8 @@ WaitResult QtLaunchService::startAndWait(const QString &program, const QStringLi
 {
     WaitResult r;
     QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Its output goes on to ours; its error stream is kept: a tool tells there why it failed.
+    p.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     QEventLoop loop;
     QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&p, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError e) {
@@ -53,6 +54,7 @@ WaitResult QtLaunchService::startAndWait(const QString &program, const QStringLi
     }
     r.outcome = WaitOutcome::Finished;
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.errorOutput = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
 

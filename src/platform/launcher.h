@@ -11,7 +11,8 @@ struct WaitResult
 {
     WaitOutcome outcome = WaitOutcome::FailedToStart;
     int exitCode = -1;
-    QString error; // the system's description when the start failed
+    QString error;       // the system's description when the start failed
+    QString errorOutput; // what the program wrote on its error stream
 };
 
 // Starting other programs: ours (the updater, the stamping tool) and the file manager.

@@ -104,6 +104,9 @@ void PortalLogin::loginPage(const PageSnapshot &s)
         Q_EMIT pageHandled(s.url);
         return;
     }
+    // The portal's word on the last attempt ("Güvenlik kodu hatalı girildi.") comes first, then
+    // the dialog for the next code: the operator reads why before typing again.
+    showPortalMessage(s);
     QList<int> codeImages;
     for (int i = 0; i < s.images.size(); ++i)
         if (s.images.at(i).src == CaptchaUrl())
@@ -114,7 +117,7 @@ void PortalLogin::loginPage(const PageSnapshot &s)
 void PortalLogin::nextCodeImage(QList<int> images, const QString &url)
 {
     if (images.isEmpty()) {
-        captureMessage(url);
+        Q_EMIT pageHandled(url);
         return;
     }
     images.removeFirst();
@@ -199,11 +202,16 @@ void PortalLogin::captureMessage(const QString &url)
     TakeSnapshot(m_page, {}, [self = QPointer(this), url](const PageSnapshot &s) {
         if (!self)
             return;
-        if (s.valid && s.forms.size() >= 2)
-            if (const auto message = CaptureLoginMessage(s.forms.at(1).innerHtml))
-                platform::msgBox(PortalMessageText(*message), MsgIcon::Critical);
+        self->showPortalMessage(s);
         Q_EMIT self->pageHandled(url);
     });
+}
+
+void PortalLogin::showPortalMessage(const PageSnapshot &s)
+{
+    if (s.valid && s.forms.size() >= 2)
+        if (const auto message = CaptureLoginMessage(s.forms.at(1).innerHtml))
+            platform::msgBox(PortalMessageText(*message), MsgIcon::Critical);
 }
 
 QWebEnginePage *PortalLogin::newWindow()

@@ -64,6 +64,7 @@ private:
     void showCodeDialog(const QString &url, QList<int> remaining);
     void confirm();
     void captureMessage(const QString &url);
+    static void showPortalMessage(const PageSnapshot &s);
     QWebEnginePage *newWindow();
     void fail(const QString &title, int number, const QString &description);
 

@@ -27,6 +27,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -40,6 +42,21 @@ frm_giris *&slot()
 {
     static frm_giris *window = nullptr;
     return window;
+}
+
+// The row number's column holds the tick, the small icon and the number side by side, with a
+// gap before the YİBF number.
+int OrdinalWidth(const QTreeView *view, int rows)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.features = QStyleOptionViewItem::HasCheckIndicator |
+                      QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    const int icon = view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+    option.decorationSize = view->iconSize().isValid() ? view->iconSize() : QSize(icon, icon);
+    option.text = QString::number(qMax(rows, 1));
+    return view->style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, {}, view).width() +
+           2 * view->fontMetrics().averageCharWidth();
 }
 } // namespace
 
@@ -64,14 +81,14 @@ frm_giris::~frm_giris()
     // The browser answers its pending page scripts as it goes: the login that reads them goes
     // first, then the browser, while the window's members are still here.
     delete portalLogin;
-    delete WebBrowser1;
+    WebBrowser1 = nullptr;
+    m_loginBrowser.reset();
 }
 
 frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frm_giris"));
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
-    m_queue.setPreparer(PrepareRecordPhoto);
     buildControls();
     m_portalLink = std::make_unique<GirisPortalLink>(this);
     portalLogin =
@@ -80,6 +97,7 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     Text2.onChange([this](const QString &) { sorsana(); });
     ilk_kurum.onChange([this](const QString &text) {
         StatusPanels[0]->setText(QStringLiteral("Kurum Adı : ") + text);
+        StatusPanels[0]->setToolTip(StatusPanels[0]->text());
     });
     ilk_kullanici.onChange([this](const QString &text) {
         m_queue.setOperatorName(text);
@@ -87,6 +105,20 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     });
     gecen_zaman.onChange([this](const QString &text) { onGecenZaman(text); });
     yukleme.onChange([this](const QString &text) { onYukleme(text); });
+    // Photographs are prepared off the window's thread: the list stays usable meanwhile.
+    connect(&m_queue, &PendingQueue::preparationProgress, this, [this](int done, int total) {
+        StopPreparation->setVisible(done < total);
+        if (done < total)
+            Label1->setText(
+                QStringLiteral("Fotoğraflar hazırlanıyor... %1 / %2").arg(done).arg(total));
+        else
+            showCount();
+    });
+    // A row shown before its copy was ready is checked again with it.
+    connect(&m_queue, &PendingQueue::photoPrepared, this, [this](int row) {
+        if (row == selectedRow())
+            listvievx_click(row + 1);
+    });
 
     navigate = defaultNavigate(this);
     showReport = [this](const QString &siblingFolder) {
@@ -167,14 +199,23 @@ void frm_giris::sorsana()
     const auto &columns = queue::PendingListColumns();
     for (int i = 0; i < columns.size(); ++i)
         ListView1->setColumnWidth(i, queue::TwipsToPixels(columns[i].widthTwips));
+    ListView1->setColumnWidth(PendingQueue::OrdinalColumn,
+                              qMax(ListView1->columnWidth(PendingQueue::OrdinalColumn),
+                                   OrdinalWidth(ListView1, count.value_or(0))));
     if (!count)
         return;
-    if (*count > 0) {
-        Label1->setText(QString::number(*count) + QStringLiteral(" adet Fotoğraf Bulundu..."));
+    showCount();
+    if (*count > 0)
         listvievx_click(1);
-    } else {
-        Label1->setText(QStringLiteral("Fotoğraf Bulunamadı..."));
-    }
+}
+
+void frm_giris::showCount()
+{
+    if (m_queue.preparing())
+        return; // the preparation's progress stands there until it is over
+    Label1->setText(m_queue.size() > 0 ? QString::number(m_queue.size()) +
+                                             QStringLiteral(" adet Fotoğraf Bulundu...")
+                                       : QStringLiteral("Fotoğraf Bulunamadı..."));
 }
 
 void frm_giris::selectRow(int row)
@@ -292,8 +333,7 @@ void frm_giris::onGecenZaman(const QString &text)
         return;
     case queue::CountdownStep::Show:
         Label2->setText(step.text);
-        Frame4->move(ListView1->x() + (ListView1->width() - Frame4->width()) / 2,
-                     ListView1->y() + (ListView1->height() - Frame4->height()) / 2);
+        placeCountdown();
         Frame4->show();
         Frame4->raise();
         return;
@@ -326,6 +366,8 @@ bool frm_giris::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ListView1 && event->type() == QEvent::KeyRelease && selectedRow() >= 0)
         listvievx_click(selectedRow() + 1);
+    if (watched == ListView1 && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeCountdown();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -66,23 +66,24 @@ public:
     QString photoDateSetting;
 
     // Controls.
-    QTreeView *ListView1 = nullptr;   // the pending list: a view of queue()
-    QTreeWidget *ListView2 = nullptr; // details of the selected row
-    QGroupBox *Frame2 = nullptr;      // "Önizleme"
-    QLabel *Image1 = nullptr;         // the preview
-    QGroupBox *Frame3 = nullptr;      // "Ayrıntılar"
-    QFrame *Frame4 = nullptr;         // the countdown panel
-    QLabel *Label1 = nullptr;         // version, then the count of listed photos
-    QLabel *Label2 = nullptr;         // the countdown text
-    QLabel *Label3 = nullptr;         // status text of the selected row
-    QCheckBox *Check2 = nullptr;      // "Tümü"
-    QCheckBox *Check8 = nullptr;      // send the queue one after another
-    QCheckBox *Check7 = nullptr;      // confirm automatically
-    QCheckBox *Check3 = nullptr;      // 7-day rule
-    QCheckBox *Check4 = nullptr;      // skip a hanging page
-    QPushButton *Command1 = nullptr;  // "YENİLE"
-    QPushButton *Command2 = nullptr;  // "SEÇİLİ RESİMLERİ GÖNDER"
-    QPushButton *Command3 = nullptr;  // "YAZDIR"
+    QTreeView *ListView1 = nullptr;         // the pending list: a view of queue()
+    QTreeWidget *ListView2 = nullptr;       // details of the selected row
+    QGroupBox *Frame2 = nullptr;            // "Önizleme"
+    QLabel *Image1 = nullptr;               // the preview
+    QGroupBox *Frame3 = nullptr;            // "Ayrıntılar"
+    QFrame *Frame4 = nullptr;               // the countdown panel
+    QLabel *Label1 = nullptr;               // version, then the count of listed photos
+    QLabel *Label2 = nullptr;               // the countdown text
+    QLabel *Label3 = nullptr;               // status text of the selected row
+    QCheckBox *Check2 = nullptr;            // "Tümü"
+    QCheckBox *Check8 = nullptr;            // send the queue one after another
+    QCheckBox *Check7 = nullptr;            // confirm automatically
+    QCheckBox *Check3 = nullptr;            // 7-day rule
+    QCheckBox *Check4 = nullptr;            // skip a hanging page
+    QPushButton *Command1 = nullptr;        // "YENİLE"
+    QPushButton *Command2 = nullptr;        // "SEÇİLİ RESİMLERİ GÖNDER"
+    QPushButton *Command3 = nullptr;        // "YAZDIR"
+    QPushButton *StopPreparation = nullptr; // stops the photographs' preparation
     QMenu *mn_sag = nullptr;
     QAction *mn_klasor_ac = nullptr;
     QAction *mn_ara = nullptr;
@@ -135,7 +136,6 @@ public:
     std::function<void(const QString &siblingFolder)> showReport;
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -149,13 +149,20 @@ private:
     void onOptionsChanged();
     void onSubmissionFinished(qlonglong number, const SubmissionOutcome &outcome);
     void updateStatusBarOperator();
+    void showCount();
     void showDetails(const RecordCheck &check);
+    // The status line: cut to its width, the whole text in its tooltip.
+    void showStatus(const QString &text);
+    // The selected row changed in the queue (an outcome, a tick): its status line and details.
+    void refreshSelectedRow(const QModelIndex &first, const QModelIndex &last);
+    void placeCountdown();
     void showPreview(const QString &path, bool fit);
     void onTimerTick();
     void selectRow(int row);
 
     PendingQueue m_queue;
     QPointer<frm_popup> m_popup;
+    std::unique_ptr<QWebEngineView> m_loginBrowser; // WebBrowser1, a hidden window of its own
     std::unique_ptr<PortalLoginLink> m_portalLink;
     // A refused outcome write halts the queue until the operator sends again.
     bool m_halted = false;

@@ -2,18 +2,22 @@
 
 #include "core/workstation.h"
 #include "portal/portalpage.h"
+#include "queue/elidedlabel.h"
+#include "submit/wrappingdelegate.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -34,22 +38,30 @@ void frm_giris::buildControls()
     connect(ListView1, &QTreeView::clicked, this,
             [this](const QModelIndex &index) { listvievx_click(index.row() + 1); });
     connect(ListView1, &QWidget::customContextMenuRequested, this, &frm_giris::onContextMenu);
+    // An outcome, a tick or a check changes a row: the status line and the details follow it.
+    connect(&m_queue, &QAbstractItemModel::dataChanged, this, &frm_giris::refreshSelectedRow);
 
     Frame3 = new QGroupBox(QStringLiteral("Ayrıntılar"), this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     ListView2 = new QTreeWidget(Frame3);
     ListView2->setObjectName(QStringLiteral("ListView2"));
     ListView2->setRootIsDecorated(false);
+    // Long values (a portal message, a path) wrap inside the value column.
+    ListView2->header()->setStretchLastSection(true);
+    new WrappingDelegate(ListView2);
 
     Frame2 = new QGroupBox(QStringLiteral("Önizleme"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Image1 = new QLabel(Frame2);
     Image1->setObjectName(QStringLiteral("Image1"));
+    // The preview is fitted to the frame; it never makes the frame grow.
+    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->hide();
 
-    Label1 = new QLabel(this);
+    Label1 = new ElidedLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label3 = new QLabel(this);
+    Label3 = new ElidedLabel(this);
     Label3->setObjectName(QStringLiteral("Label3"));
 
     auto check = [this](const char *name, const QString &caption) {
@@ -65,6 +77,11 @@ void frm_giris::buildControls()
         check("Check3", QStringLiteral("7 gün içerisinde gönderilen fotoğrafları tekrar GÖNDERME"));
     Check4 = check("Check4", QStringLiteral("Takılma olursa 100 sn sonra bir sonraki fotoya geç"));
     connect(Check2, &QCheckBox::clicked, this, &frm_giris::Check2_Click);
+    // Shown while photographs are being prepared: the rest of them is left unprepared.
+    StopPreparation = new QPushButton(QStringLiteral("Hazırlamayı Durdur"), this);
+    StopPreparation->setObjectName(QStringLiteral("StopPreparation"));
+    StopPreparation->hide();
+    connect(StopPreparation, &QPushButton::clicked, this, [this] { m_queue.stopPreparation(); });
     // The submission window follows the options while it is open.
     for (QCheckBox *box : {Check3, Check4, Check7, Check8})
         connect(box, &QCheckBox::toggled, this, &frm_giris::onOptionsChanged);
@@ -81,12 +98,11 @@ void frm_giris::buildControls()
     connect(Command2, &QPushButton::clicked, this, &frm_giris::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frm_giris::Command3_Click);
 
-    // The countdown panel floats over the list while it runs.
+    // The countdown panel floats over the list while it runs (placed by layoutControls).
     Frame4 = new QFrame(this);
     Frame4->setObjectName(QStringLiteral("Frame4"));
     Frame4->setFrameShape(QFrame::Box);
     Frame4->setAutoFillBackground(true);
-    Frame4->resize(320, 60);
     Label2 = new QLabel(Frame4);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignCenter);
@@ -94,7 +110,13 @@ void frm_giris::buildControls()
     big.setPointSize(big.pointSize() + 4);
     big.setBold(true);
     Label2->setFont(big);
-    Label2->setGeometry(0, 0, 320, 60);
+    auto *countdown = new QVBoxLayout(Frame4);
+    countdown->addWidget(Label2);
+    // Wide enough for "Bekleme Süresi  : 100 sn." and "Fotoğraf Gönderimi Başlıyor".
+    Frame4->resize(QFontMetrics(big).horizontalAdvance(QStringLiteral("Fotoğraf Gönderimi "
+                                                                      "Başlıyor")) +
+                       4 * QFontMetrics(big).averageCharWidth(),
+                   qMax(60, 3 * QFontMetrics(big).height()));
     Frame4->hide();
 
     mn_sag = new QMenu(this);
@@ -112,7 +134,8 @@ void frm_giris::buildControls()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
     for (int i = 0; i < 4; ++i) {
-        auto *panel = new QLabel(StatusBar1);
+        // Four panels of equal width; a long institution name is cut, whole in its tooltip.
+        auto *panel = new ElidedLabel(StatusBar1);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         StatusBar1->addWidget(panel, 1);
         StatusPanels.append(panel);
@@ -123,14 +146,68 @@ void frm_giris::buildControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, &frm_giris::onTimerTick);
 
-    // The portal login runs in this browser; it is never shown to the operator.
-    WebBrowser1 = new QWebEngineView(this);
+    // The portal login runs in this browser; it is never shown to the operator. It is a window
+    // of its own: the engine's first page turns the window holding a browser into a GPU-drawn
+    // one, and Qt does that by creating the window anew, which lost the operator's placement of
+    // the main window (it jumped to the middle of the screen at the first send).
+    m_loginBrowser.reset(new QWebEngineView);
+    WebBrowser1 = m_loginBrowser.get();
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setAttribute(Qt::WA_DontShowOnScreen);
     WebBrowser1->setPage(new PortalPage(WebBrowser1));
-    WebBrowser1->hide();
 
-    resize(1100, 720);
     layoutControls();
+    resize(1100, 660);
+}
+
+void frm_giris::layoutControls()
+{
+    auto *top = new QHBoxLayout;
+    top->addWidget(Check2);
+    top->addWidget(Label1, 1);
+    top->addWidget(StopPreparation);
+
+    // One option a line: a further option is one more box in this list.
+    auto *options = new QVBoxLayout;
+    options->setSpacing(2);
+    for (QCheckBox *box : {Check8, Check7, Check3, Check4})
+        options->addWidget(box);
+
+    auto *commands = new QHBoxLayout;
+    for (QPushButton *b : {Command1, Command2, Command3})
+        commands->addWidget(b, 1);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(ListView1, 1);
+    left->addLayout(options);
+    left->addWidget(Label3);
+    left->addLayout(commands);
+
+    (new QVBoxLayout(Frame3))->addWidget(ListView2);
+    (new QVBoxLayout(Frame2))->addWidget(Image1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(Frame3, 45);
+    right->addWidget(Frame2, 55);
+
+    // The list takes 62 % of the width as it always did, but never less than its option boxes
+    // need: where the old pixel rules would cut a caption, the layout wins.
+    auto *body = new QHBoxLayout;
+    body->addLayout(left, 62);
+    body->addLayout(right, 38);
+
+    auto *window = new QVBoxLayout(this);
+    window->setContentsMargins(8, 8, 8, 0);
+    window->addLayout(top);
+    window->addLayout(body, 1);
+    window->addWidget(StatusBar1);
+}
+
+void frm_giris::placeCountdown()
+{
+    // The countdown panel stays centred over the list.
+    const QRect list = ListView1->geometry();
+    Frame4->move(list.x() + (list.width() - Frame4->width()) / 2,
+                 list.y() + (list.height() - Frame4->height()) / 2);
 }
 
 void frm_giris::updateStatusBarOperator()
@@ -138,57 +215,6 @@ void frm_giris::updateStatusBarOperator()
     StatusPanels[1]->setText(QStringLiteral("Kullanıcı Adı : ") + ilk_kullanici.text());
     StatusPanels[2]->setText(QStringLiteral("IP Adresi : ") + HostAddress());
     StatusPanels[3]->setText(QStringLiteral("Bilgisayar Adı : ") + HostName());
-}
-
-void frm_giris::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    layoutControls();
-}
-
-void frm_giris::layoutControls()
-{
-    const int m = 8;
-    const int w = width();
-    const int h = height();
-    const int statusH = 24;
-    const int buttonH = 32;
-    const int lineH = 22;
-
-    StatusBar1->setGeometry(0, h - statusH, w, statusH);
     for (QLabel *panel : std::as_const(StatusPanels))
-        panel->setFixedWidth(qMax(0, w / 4 - 8));
-
-    Check2->setGeometry(m, m, 80, lineH);
-    Label1->setGeometry(m + 90, m, w / 2, lineH);
-
-    const int listTop = m + lineH + 4;
-    const int listW = qMax(200, w * 62 / 100);
-    const int bottom = h - statusH - m;
-    const int buttonsTop = bottom - buttonH;
-    const int optionsTop = buttonsTop - 5 * lineH - m;
-    ListView1->setGeometry(m, listTop, listW, qMax(60, optionsTop - listTop - 4));
-
-    int y = optionsTop;
-    for (QWidget *box : {static_cast<QWidget *>(Check8), static_cast<QWidget *>(Check7),
-                         static_cast<QWidget *>(Check3), static_cast<QWidget *>(Check4),
-                         static_cast<QWidget *>(Label3)}) {
-        box->setGeometry(m, y, listW, lineH);
-        y += lineH;
-    }
-    const int bw = qMax(80, (listW - 2 * m) / 3);
-    Command1->setGeometry(m, buttonsTop, bw, buttonH);
-    Command2->setGeometry(m + bw + m, buttonsTop, bw, buttonH);
-    Command3->setGeometry(m + 2 * (bw + m), buttonsTop, bw, buttonH);
-
-    const int rightX = m + listW + m;
-    const int rightW = qMax(100, w - rightX - m);
-    const int rightH = bottom - listTop;
-    Frame3->setGeometry(rightX, listTop, rightW, rightH * 45 / 100);
-    ListView2->setGeometry(m, 20, Frame3->width() - 2 * m, Frame3->height() - 20 - m);
-    Frame2->setGeometry(rightX, listTop + rightH * 45 / 100 + m, rightW,
-                        rightH - rightH * 45 / 100 - m);
-    if (Frame4->isVisible())
-        Frame4->move(ListView1->x() + (ListView1->width() - Frame4->width()) / 2,
-                     ListView1->y() + (ListView1->height() - Frame4->height()) / 2);
+        panel->setToolTip(panel->text());
 }

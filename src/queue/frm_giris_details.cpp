@@ -7,10 +7,27 @@
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
+#include <QLayout>
 #include <QTreeView>
 #include <QTreeWidget>
 
 using platform::MsgIcon;
+
+namespace {
+// A value as the details list shows it: wrapped over as many lines as it needs (the portal's
+// line breaks kept), the whole of it in the tooltip too.
+void setDetailValue(QTreeWidgetItem *item, QString value, bool red)
+{
+    value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    item->setText(1, value);
+    item->setToolTip(1, value);
+    item->setToolTip(0, item->text(0));
+    const QBrush colour = red ? QBrush(QColor(255, 0, 0)) : QBrush();
+    for (int c = 0; c < 2; ++c)
+        item->setForeground(c, colour);
+}
+} // namespace
 
 void frm_giris::showDetails(const RecordCheck &check)
 {
@@ -18,14 +35,30 @@ void frm_giris::showDetails(const RecordCheck &check)
     ListView2->setColumnCount(2);
     ListView2->setHeaderLabels({QStringLiteral("Özellik"), QStringLiteral("Değer")});
     ListView2->setColumnWidth(0, queue::TwipsToPixels(3000));
-    ListView2->setColumnWidth(1, queue::TwipsToPixels(10000));
-    const QBrush red(QColor(255, 0, 0));
     for (const DetailLine &line : check.details) {
-        auto *item = new QTreeWidgetItem(ListView2, QStringList{line.label, line.value});
+        auto *item = new QTreeWidgetItem(ListView2, QStringList{line.label, QString()});
         item->setData(0, Qt::UserRole, line.key);
-        if (line.red)
-            for (int c = 0; c < 2; ++c)
-                item->setForeground(c, red);
+        setDetailValue(item, line.value, line.red);
+    }
+}
+
+void frm_giris::showStatus(const QString &text)
+{
+    Label3->setText(text);
+    Label3->setToolTip(text);
+}
+
+void frm_giris::refreshSelectedRow(const QModelIndex &first, const QModelIndex &last)
+{
+    const int row = selectedRow();
+    if (row < first.row() || row > last.row())
+        return;
+    const QString status = m_queue.at(row).status;
+    showStatus(status);
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = ListView2->topLevelItem(i);
+        if (item->data(0, Qt::UserRole).toString() == QLatin1String("f16"))
+            setDetailValue(item, status, !queue::IsSettledStatus(status));
     }
 }
 
@@ -33,10 +66,10 @@ void frm_giris::showPreview(const QString &path, bool fit)
 {
     QImageReader reader(path);
     if (fit) {
-        // The prepared copy fills the frame's width (less the margins) or its height, keeping its
-        // proportions; the reader decodes straight to that size.
-        const int margin = 8;
-        const QSize room(Frame2->width() - 2 * margin, Frame2->height() - 3 * margin - 8);
+        // The prepared copy fills the frame's width or its height, keeping its proportions; the
+        // reader decodes straight to that size.
+        const QSize room =
+            Frame2->contentsRect().marginsRemoved(Frame2->layout()->contentsMargins()).size();
         const QSize full = reader.size();
         if (full.isValid() && room.isValid())
             reader.setScaledSize(full.scaled(room, Qt::KeepAspectRatio));
@@ -45,7 +78,6 @@ void frm_giris::showPreview(const QString &path, bool fit)
     if (image.isNull())
         return; // an unreadable picture shows no preview; the checks go on without it
     Image1->setPixmap(QPixmap::fromImage(image));
-    Image1->setGeometry(8, 24, image.width(), image.height());
     Image1->show();
 }
 
@@ -56,7 +88,7 @@ void frm_giris::listvievx_click(int rowNumber)
         return;
     selectRow(row);
     const QString status = m_queue.at(row).status;
-    Label3->setText(status);
+    showStatus(status);
 
     if (status == queue::StatusNotJpg()) {
         platform::msgBox(queue::StatusNotJpg() +

@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "portal/pageactions.h"
 #include "portal/portalpage.h"
+#include "submit/wrappingdelegate.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,9 +20,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -49,46 +53,113 @@ QString AsNumber(const QString &text)
     }
     return QString::number(digits.toULongLong());
 }
+
+template <typename W> W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// A check box whose long caption wraps: the box, and beside it a label that ticks it when
+// clicked (a box's own caption cannot wrap, and would set the window's least width).
+class BoxCaption : public QLabel
+{
+public:
+    BoxCaption(const QString &text, QCheckBox *box) : QLabel(text), m_box(box)
+    {
+        setWordWrap(true);
+        setTextFormat(Qt::PlainText);
+        box->setAccessibleName(text);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+            m_box->isEnabled())
+            m_box->click();
+    }
+
+private:
+    QCheckBox *m_box;
+};
+
+QLayout *captioned(QCheckBox *box, const QString &caption)
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(box, 0, Qt::AlignTop);
+    auto *label = new BoxCaption(caption, box);
+    label->setObjectName(box->objectName() + QStringLiteral("Caption"));
+    row->addWidget(label, 1);
+    return row;
+}
+
+// The photograph drawn whole within the room the column gives it: it never widens or
+// lengthens the window.
+class FittedPicture : public QLabel
+{
+public:
+    FittedPicture() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const QPixmap picture = pixmap();
+        if (picture.isNull())
+            return;
+        const QSize shown = picture.size().scaled(contentsRect().size(), Qt::KeepAspectRatio);
+        const QRect target(contentsRect().x() + (contentsRect().width() - shown.width()) / 2,
+                           contentsRect().y(), shown.width(), shown.height());
+        QPainter(this).drawPixmap(target, picture);
+    }
+};
 } // namespace
 
 frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
     : QWidget(parent), m_options(initialOptions)
 {
+    setObjectName(QStringLiteral("frm_popup"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
 
-    TabStrip1 = new QTabWidget(this);
+    TabStrip1 = named(new QTabWidget(this), "TabStrip1");
     auto *steps = new QWidget;
     auto *stepsLayout = new QVBoxLayout(steps);
-    ListView1 = new QTreeWidget;
+    ListView1 = named(new QTreeWidget, "ListView1");
     ListView1->setRootIsDecorated(false);
+    // A step's text (the YİBF number, the photograph's path) wraps rather than being cut.
+    new WrappingDelegate(ListView1);
     stepsLayout->addWidget(ListView1);
     TabStrip1->addTab(steps, QStringLiteral("Gönderim"));
     auto *options = new QWidget;
     auto *optionsLayout = new QVBoxLayout(options);
-    Check7 = new QCheckBox(QStringLiteral("ONAYLAMA İŞLEMİNİN TÜM FOTOĞRAFLAR İÇİN TARVEK YDS "
-                                          "TARAFINDAN OTOMATİK YAPILMASINI KABUL EDİYORUM..."));
-    Check8 = new QCheckBox(QStringLiteral("Listedeki Fotoğrafları sıra ile gönder..."));
-    optionsLayout->addWidget(Check7);
-    optionsLayout->addWidget(Check8);
+    Check7 = named(new QCheckBox, "Check7");
+    Check8 = named(new QCheckBox, "Check8");
+    optionsLayout->addLayout(
+        captioned(Check7, QStringLiteral("ONAYLAMA İŞLEMİNİN TÜM FOTOĞRAFLAR İÇİN TARVEK YDS "
+                                         "TARAFINDAN OTOMATİK YAPILMASINI KABUL EDİYORUM...")));
+    optionsLayout->addLayout(
+        captioned(Check8, QStringLiteral("Listedeki Fotoğrafları sıra ile gönder...")));
     optionsLayout->addStretch();
     TabStrip1->addTab(options, QStringLiteral("Seçenekler"));
 
-    Command1 = new QPushButton(QStringLiteral("İPTAL"));
-    Command8 = new QPushButton(QStringLiteral("GÖNDERİMİ DURDUR"));
-    Label4 = new QLabel(QStringLiteral("Kalan Süre :"));
-    Label5 = new QLabel;
-    Label6 = new QLabel(QStringLiteral("Geçen Süre :"));
-    gecen_zamanx = new QLabel;
-    ProgressBar1 = new QProgressBar;
+    Command1 = named(new QPushButton(QStringLiteral("İPTAL")), "Command1");
+    Command8 = named(new QPushButton(QStringLiteral("GÖNDERİMİ DURDUR")), "Command8");
+    Label4 = named(new QLabel(QStringLiteral("Kalan Süre :")), "Label4");
+    Label5 = named(new QLabel, "Label5");
+    // Label6 holds the save's start time, on a line of its own; the elapsed time has its
+    // caption beside its seconds.
+    Label6 = named(new QLabel, "Label6");
+    gecen_zamanx = named(new QLabel, "gecen_zamanx");
+    ProgressBar1 = named(new QProgressBar, "ProgressBar1");
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
-    Label2 = new QLabel;
-    Label1 = new QLabel;
+    Label2 = named(new QLabel, "Label2");
+    Label1 = named(new QLabel, "Label1");
     Label1->hide();
     // The office application's "dunya.avi" is a Windows video Qt cannot play: a text spinner
     // of ours turns while the portal saves.
-    Animation1 = new QLabel;
+    Animation1 = named(new QLabel, "Animation1");
     Animation1->setMinimumWidth(24);
     m_spin = new QTimer(this);
     connect(m_spin, &QTimer::timeout, this, [this] {
@@ -99,20 +170,21 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
     });
     Label4->hide();
     Label5->hide();
-    Image1 = new QLabel;
-    Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Image1 = named(new FittedPicture, "Image1");
     Image1->setMinimumHeight(120);
 
     auto *left = new QVBoxLayout;
-    left->addWidget(TabStrip1, 1);
-    left->addWidget(Image1);
-    auto *counters = new QHBoxLayout;
-    counters->addWidget(Label4);
-    counters->addWidget(Label5);
-    counters->addWidget(Label6);
-    counters->addWidget(gecen_zamanx);
-    counters->addWidget(Animation1);
-    counters->addStretch();
+    left->addWidget(TabStrip1, 3);
+    left->addWidget(Image1, 2);
+    auto *counters = new QGridLayout;
+    counters->addWidget(Label4, 0, 0);
+    counters->addWidget(Label5, 0, 1);
+    counters->addWidget(new QLabel(QStringLiteral("Geçen Süre :")), 1, 0);
+    counters->addWidget(gecen_zamanx, 1, 1);
+    counters->addWidget(Animation1, 1, 2);
+    counters->addWidget(new QLabel(QStringLiteral("Başlangıç :")), 2, 0);
+    counters->addWidget(Label6, 2, 1);
+    counters->setColumnStretch(3, 1);
     left->addLayout(counters);
     auto *progress = new QHBoxLayout;
     progress->addWidget(ProgressBar1, 1);
@@ -121,19 +193,21 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
     left->addWidget(Command8);
     left->addWidget(Command1);
 
-    Frame7 = new QFrame;
+    Frame7 = named(new QFrame, "Frame7");
     Frame7->setFrameShape(QFrame::StyledPanel);
     auto *frameLayout = new QVBoxLayout(Frame7);
-    // The caption goes on after the declaration with a note of our own on the save.
-    Check6 = new QCheckBox(
-        QStringLiteral(" -  TARVEK YDS programının göndereceği bilgilerin her türlü "
-                       "sorumluluğunu Firmamızca üstleneceğimizi kabul ve taahhüt ediyoruz.\n"
-                       " -  \"Denetim Bilgisini Kaydet\" düğmesine basıldıktan sonra kayıt "
-                       "bitene kadar lütfen bekleyiniz."));
-    Command6 = new QPushButton(QStringLiteral("Vazgeç"));
-    Command7 = new QPushButton(QStringLiteral("Denetim Bilgisini Kaydet"));
+    // The caption goes on after the declaration with a note of our own on the save; it wraps to
+    // the frame's width, so the save button stays on the screen.
+    Check6 = named(new QCheckBox, "Check6");
+    frameLayout->addLayout(
+        captioned(Check6, QStringLiteral(" -  TARVEK YDS programının göndereceği bilgilerin her "
+                                         "türlü sorumluluğunu Firmamızca üstleneceğimizi kabul "
+                                         "ve taahhüt ediyoruz.\n -  \"Denetim Bilgisini Kaydet\" "
+                                         "düğmesine basıldıktan sonra kayıt bitene kadar lütfen "
+                                         "bekleyiniz.")));
+    Command6 = named(new QPushButton(QStringLiteral("Vazgeç")), "Command6");
+    Command7 = named(new QPushButton(QStringLiteral("Denetim Bilgisini Kaydet")), "Command7");
     Command7->setEnabled(false);
-    frameLayout->addWidget(Check6);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Command6);
@@ -143,19 +217,21 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
 
     m_page1 = new PortalPage(this);
     m_page2 = new PortalPage(this);
-    WebBrowser1 = new QWebEngineView;
+    WebBrowser1 = named(new QWebEngineView, "WebBrowser1");
     WebBrowser1->setPage(m_page1);
-    WebBrowser2 = new QWebEngineView;
+    WebBrowser2 = named(new QWebEngineView, "WebBrowser2");
     WebBrowser2->setPage(m_page2);
     auto *right = new QVBoxLayout;
     right->addWidget(Frame7);
     right->addWidget(WebBrowser1, 1);
     right->addWidget(WebBrowser2, 1);
 
+    // The portal's pages get the most room; the steps, the photograph and the commands a
+    // column beside them.
     auto *main = new QHBoxLayout(this);
     main->addLayout(left, 2);
     main->addLayout(right, 5);
-    resize(1100, 700);
+    resize(1100, 660);
 
     // No timer ticks until a step gives it an interval and starts it.
     Timer1 = new QTimer(this);

@@ -57,7 +57,7 @@ public:
     QLabel *Label2;        // "p / m"
     QLabel *Label4;        // "Kalan Süre :"
     QLabel *Label5;        // remaining hang ticks
-    QLabel *Label6;        // "Geçen Süre :" caption; the save's start time is kept beside it
+    QLabel *Label6;        // the save's start time, on its own line below "Geçen Süre :"
     QLabel *gecen_zamanx;  // elapsed seconds + " sn"
     QProgressBar *ProgressBar1;
     QLabel *Animation1;

@@ -174,6 +174,11 @@ private Q_SLOTS:
             Rows{{"b", "20,5"}}, "20,5");
         Row("unreadable previous counts 0", Strings{"", "", "", ""}, Strings{},
             Rows{{"b", "yok"}, {"c"}}, "");
+        // A reader's numbers that are no percentage: NaN would pass every comparison after it.
+        Row("nan, inf and exponents are not numbers", Strings{"nan", "inf", "1e40", "20"},
+            Strings{"nan", "inf", "1e40", "20"}, Rows{{"b", "25"}}, "25");
+        Row("a previous nan is not a number", Strings{"10", "", "", ""}, Strings{"10"},
+            Rows{{"b", "nan"}}, "");
     }
     void levelsAndPreviousPercentage()
     {

@@ -5,6 +5,8 @@
 #include "storefixture.h"
 
 #include <QFile>
+#include <QMutex>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace {
@@ -25,6 +27,7 @@ private Q_SLOTS:
     void operatorTicks();
     void checks_data();
     void checks();
+    void stoppedPreparationLeavesTheRestAsListed();
     void withdraw();
     void outcomeFindsItsRecordByNumber();
 
@@ -34,7 +37,8 @@ private:
     void listed(int count);
     std::unique_ptr<StoreFixture> m_fx;
     std::unique_ptr<PendingQueue> m_queue;
-    QList<PendingPhoto> m_prepared;
+    QMutex m_mutex;
+    QList<PhotoJob> m_prepared; // the photographs the queue had prepared, from any thread
 };
 
 void tst_pendingqueue::init()
@@ -44,12 +48,13 @@ void tst_pendingqueue::init()
     m_prepared.clear();
     m_queue->setFirm({m_fx->ortak, QStringLiteral("1")});
     m_queue->setOperatorName(QStringLiteral("operatör"));
-    // The stamping tool's stand-in copies the original into "web".
-    m_queue->setPreparer([this](const PendingPhoto &p, const QString &, const QString &) {
-        m_prepared << p;
-        QDir().mkpath(m_fx->webFolder(p.ada));
-        QFile::copy(m_fx->siteFolder(p.ada) + QLatin1Char('/') + p.alan1,
-                    m_fx->webFolder(p.ada) + QLatin1Char('/') + p.alan1);
+    // The program's own preparation, counted.
+    m_queue->setPreparer([this](const PhotoJob &job) {
+        {
+            const QMutexLocker lock(&m_mutex);
+            m_prepared << job;
+        }
+        return RunPhotoJob(job);
     });
 }
 
@@ -73,7 +78,7 @@ void tst_pendingqueue::listed(int count)
 void tst_pendingqueue::fill_data()
 {
     QTest::addColumn<QString>("alan1");
-    QTest::addColumn<QString>("where"); // web, site, none
+    QTest::addColumn<QString>("where"); // web, site, broken (in the site folder), none
     QTest::addColumn<bool>("queued");
     QTest::addColumn<bool>("pathShown");
     QTest::addColumn<int>("prepares");
@@ -103,24 +108,35 @@ void tst_pendingqueue::fill()
     r.alan1 = alan1;
     m_fx->site(1, r.ada, 4321);
     m_fx->record(r);
-    if (where != QLatin1String("none"))
+    if (where == QLatin1String("broken")) {
+        // Cut off after its header: it would still decode, half grey.
+        QFile whole(StoreFixture::writePhoto(m_fx->siteFolder(r.ada), alan1, 640, 480));
+        QVERIFY(whole.open(QIODevice::ReadWrite));
+        QVERIFY(whole.resize(600));
+    } else if (where != QLatin1String("none")) {
         StoreFixture::writePhoto(where == QLatin1String("web") ? m_fx->webFolder(r.ada)
                                                                : m_fx->siteFolder(r.ada),
                                  alan1, 640, 480);
+    }
     QCOMPARE(queue().fill(kUser, false), 1);
+    QTRY_VERIFY(!queue().preparing()); // off the thread, the row fills in when it is ready
     const PendingRecord &got = queue().at(0);
     QCOMPARE(got.number, qlonglong(77));
     QCOMPARE(got.key(), QStringLiteral("f77"));
     QCOMPARE(got.yibf, QStringLiteral("4321"));
     QCOMPARE(got.queued(), queued);
-    QCOMPARE(got.status, queued ? kQueued : queue::StatusNotJpg());
+    const QString refused = QStringLiteral("Fotoğraf bozuk veya eksik, hazırlanamadı...");
+    QCOMPARE(got.status, queued ? kQueued : where == "broken" ? refused : queue::StatusNotJpg());
     QCOMPARE(got.mark, queued ? RowMark::None : RowMark::Problem);
     QCOMPARE(got.colour, queued ? queue::kBlack : queue::kRed);
     QCOMPARE(got.photoPath,
              pathShown ? m_fx->webFolder(r.ada) + QLatin1Char('/') + alan1 : QString());
     QCOMPARE(m_prepared.size(), prepares);
     if (prepares) // the stamp carries the record's own date and parcel
-        QCOMPARE(m_prepared.first().tarih, QDate(2026, 3, 1));
+        QCOMPARE(m_prepared.first().captions.mid(0, 2),
+                 (QStringList{"Tarih :01.03.2026", "Pafta/Ada/Parsel :" + r.ada}));
+    if (where == "broken") // the reason is kept with the record
+        QCOMPARE(m_fx->column(77, QStringLiteral("bakanlik_aciklama")).toString(), refused);
     // What the list shows: sub-items 1-10 and the tick on the row's number.
     const QModelIndex first = queue().index(0, PendingQueue::OrdinalColumn);
     QCOMPARE(first.data().toString(), QStringLiteral("1"));
@@ -292,6 +308,37 @@ void tst_pendingqueue::checks()
     }
 }
 
+void tst_pendingqueue::stoppedPreparationLeavesTheRestAsListed()
+{
+    m_fx->site(1, QStringLiteral("A"));
+    for (int n = 1; n <= 6; ++n) {
+        StoreFixture::Record r;
+        r.sayi = n;
+        r.ada = QStringLiteral("A");
+        r.alan1 = QStringLiteral("foto%1.jpg").arg(n);
+        m_fx->record(r);
+        StoreFixture::writePhoto(m_fx->siteFolder(r.ada), r.alan1.toString(), 64, 48);
+    }
+    std::atomic<int> started = 0;
+    QSemaphore go;
+    queue().setPreparer([&](const PhotoJob &) {
+        ++started;
+        go.acquire();
+        return PhotoPreparation{false, QStringLiteral("durduruldu")};
+    });
+    QCOMPARE(queue().fill(kUser, false), 6);
+    QVERIFY(queue().preparing());
+    QTRY_VERIFY(started >= 1);
+    queue().stopPreparation();
+    go.release(6);
+    QTRY_VERIFY(!queue().preparing());
+    QVERIFY(started < 6); // those not started were dropped
+    int untouched = 0;
+    for (int i = 0; i < queue().size(); ++i)
+        untouched += queue().at(i).status == kQueued ? 1 : 0;
+    QCOMPARE(untouched, 6 - started);
+}
+
 void tst_pendingqueue::withdraw()
 {
     listed(2);
@@ -320,5 +367,5 @@ void tst_pendingqueue::outcomeFindsItsRecordByNumber()
     QCOMPARE(m_fx->column(2, QStringLiteral("bak_durum")).toString(), QStringLiteral("1"));
 }
 
-QTEST_GUILESS_MAIN(tst_pendingqueue)
+QTEST_MAIN(tst_pendingqueue)
 #include "tst_pendingqueue.moc"

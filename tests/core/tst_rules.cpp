@@ -231,45 +231,6 @@ private Q_SLOTS:
         QVERIFY(QDir(data).removeRecursively());
     }
 
-    void countdownSteps_data()
-    {
-        QTest::addColumn<int>("elapsed");
-        QTest::addColumn<int>("total");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("text");
-        using S = queue::CountdownStep;
-        Row("at rest", 0, 3, int(S::Hide), "");
-        Row("two left", 1, 3, int(S::Show), "Bekleme Süresi  : 2 sn.");
-        Row("one left", 2, 3, int(S::Show), "Fotoğraf Gönderimi Başlıyor");
-        Row("last tick", 3, 3, int(S::Show), "Fotoğraf Gönderimi Başlıyor");
-        Row("expires", 4, 3, int(S::Expire), "");
-    }
-    void countdownSteps()
-    {
-        QFETCH(int, elapsed);
-        QFETCH(int, total);
-        QFETCH(int, kind);
-        QFETCH(QString, text);
-        const queue::CountdownStep step = queue::Countdown(elapsed, total);
-        QCOMPARE(int(step.kind), kind);
-        QCOMPARE(step.text, text);
-    }
-
-    void missingRecordFieldsAndJpgExtension()
-    {
-        const queue::CheckFailure dev{"Yapıdaki Gelişmeler Bilgisi Bulunamadı", false, "f8"};
-        const queue::CheckFailure who{"Fotoğrafı Gönderen Bilgisi Bulunamadı...", true, "f10"};
-        const queue::CheckFailure tc{"Fotoğrafı Gönderen TC Numarası Bilgisi Bulunamadı...", true,
-                                     "f11"};
-        QCOMPARE(queue::FieldFailures("x", "y", "1"), Failures());
-        QCOMPARE(queue::FieldFailures("", "y", "1"), Failures{dev});
-        QCOMPARE(queue::FieldFailures("", "", ""), (Failures{dev, who, tc}));
-        for (const char *name : {"a.jpg", "FOTO.JPG", "x.JpG"})
-            QVERIFY2(queue::HasJpgExtension(name), name);
-        for (const char *name : {"a.jpeg", "ajpg", ""})
-            QVERIFY2(!queue::HasJpgExtension(name), name);
-    }
-
     void photoSizeAndDimensionLimits_data()
     {
         QTest::addColumn<qint64>("bytes");
@@ -301,22 +262,26 @@ private Q_SLOTS:
         QCOMPARE(queue::SizeText(bytes), sizeText);
     }
 
-    // The stamping tool gets its instruction file beside it and one argument; the launcher
-    // double reads the file while "the tool runs" (it is deleted afterwards).
+    // An installation that keeps the office application's stamping tool: it gets its
+    // instruction file beside it and one argument; the launcher double reads the file while
+    // "the tool runs" (it is deleted afterwards) and answers with an exit code and a reason.
     void stampingToolInstructions_data()
     {
         QTest::addColumn<QString>("sibling"); // "": the tool is not installed
         QTest::addColumn<bool>("startFails");
-        QTest::addColumn<Strings>("photo"); // alan1, ada, date setting
-        QTest::addColumn<Strings>("lines"); // source, target, date caption, parcel caption
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason"); // the tool's error stream, and what the row shows
+        QTest::addColumn<Strings>("photo");  // alan1, ada, date setting
+        QTest::addColumn<Strings>("lines");  // source, target, date caption, parcel caption
         QTest::addColumn<QString>("message");
         const QString site = "c:\\o\\fotograflar\\12_3_A\\";
         const QString sibling = "c:\\tarvek2000";
         const QString date = "Tarih :12.03.2012";
         const QString parcel = "Pafta/Ada/Parsel :12/3 A";
         const auto row = [](const char *n, const QString &sib, bool fails, const Strings &photo,
-                            const Strings &lines, const QString &message = {}) {
-            Row(n, sib, fails, photo, lines, message);
+                            const Strings &lines, const QString &message = {}, int code = 0,
+                            const QString &reason = {}) {
+            Row(n, sib, fails, code, reason, photo, lines, message);
         };
         row("date printed with setting 1", sibling, false, {"foto.jpg", "12/3 A", "1"},
             {site + "foto.jpg", site + "web\\a.jpg", date, parcel});
@@ -331,6 +296,11 @@ private Q_SLOTS:
              "Pafta/Ada/Parsel :Cig:dem*? \"5/7\",I"});
         row("office folder with spaces", "c:\\Program Files\\Tarvek 2000", false,
             {"foto.jpg", "12/3 A", "1"}, {site + "foto.jpg", site + "web\\a.jpg", date, parcel});
+        row("tool refuses the photograph: its reason", sibling, false, {"foto.jpg", "12/3 A", "1"},
+            {site + "foto.jpg", site + "web\\a.jpg", date, parcel}, {}, 5,
+            "Fotoğraf bozuk veya eksik, hazırlanamadı...");
+        row("tool failing without a word: its code", sibling, false, {"foto.jpg", "12/3 A", "1"},
+            {site + "foto.jpg", site + "web\\a.jpg", date, parcel}, {}, 3, "");
         row("tool missing: nothing run, temporary folder kept", "", false,
             {"foto.jpg", "12/3 A", "1"}, {}, "Lütfen Tarvek YDS Güncellemesi yapınız...");
         row("tool cannot start", sibling, true, {"foto.jpg", "12/3 A", "1"}, {},
@@ -341,10 +311,15 @@ private Q_SLOTS:
     {
         QFETCH(QString, sibling);
         QFETCH(bool, startFails);
+        QFETCH(int, exitCode);
+        QFETCH(QString, reason);
         QFETCH(Strings, photo);
         QFETCH(Strings, lines);
         QFETCH(QString, message);
         TestPlatform tp;
+        platform::Deployment external = platform::Deployment::builtIn();
+        external.stampExternalTool = true;
+        platform::Deployment::setCurrent(external);
         const QString office = sibling.isEmpty() ? "c:\\tarvek2000" : sibling;
         InstallSibling(tp, office);
         if (!sibling.isEmpty())
@@ -356,10 +331,18 @@ private Q_SLOTS:
         tp.launcher->behaviour = [&](const QString &, const QStringList &) {
             QFile f(tp.native(office + "\\input.mtg"));
             captured = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-            return 0;
+            return exitCode;
         };
+        tp.launcher->errorOutput = reason.isEmpty() ? QString() : reason + "\n";
 
-        PrepareRecordPhoto({photo[0], photo[1], QDate(2012, 3, 12)}, "c:\\o", photo[2]);
+        const PhotoPreparation done =
+            PrepareRecordPhoto({photo[0], photo[1], QDate(2012, 3, 12)}, "c:\\o", photo[2]);
+        platform::Deployment::setCurrent(platform::Deployment::builtIn());
+        QCOMPARE(done.ok, !sibling.isEmpty() && !startFails && exitCode == 0);
+        QCOMPARE(done.reason, exitCode == 0 ? QString()
+                              : !reason.isEmpty()
+                                  ? reason
+                                  : QStringLiteral("Fotoğraf hazırlanamadı (hata kodu 3)..."));
 
         QCOMPARE(tp.messages->texts(), message.isEmpty() ? Strings() : Strings{message});
         QCOMPARE(tp.launcher->calls.size(), sibling.isEmpty() ? 0 : 1);

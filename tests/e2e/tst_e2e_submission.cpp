@@ -6,8 +6,7 @@
 #include "core/photoprep.h"
 #include "core/startup.h"
 #include "core/workstation.h"
-#include "demoinstall.h"
-#include "demophotos.h"
+#include "demofixture.h"
 #include "login/frm_ilk_giris.h"
 #include "mainwindow.h"
 #include "platform/testing/testplatform.h"
@@ -99,26 +98,11 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
 {
     // The demo builder's installation, opened as the program opens it: start-up, the operator
     // login, the main window's list, then the queue sent unattended.
-    m_fx = std::make_unique<StoreFixture>();
-    DemoInstall demo{m_fx->tp.root.path() + QStringLiteral("/demo")};
-    platform::Services real;
-    real.paths = std::make_shared<platform::PathMapper>(demo.driveRoot());
-    real.settings = std::make_shared<platform::NativeSettingsService>(demo.settingsRoot());
-    platform::Platform::install(real);
-    m_fx->tp.launcher->runForReal = true; // the stamping tool prepares what lies in the site folder
+    auto fx = std::make_unique<DemoFixture>();
     QString error;
-    QVERIFY2(BuildDemoInstall(demo, &error), qPrintable(error));
-    QVERIFY2(InstallStampTool(platform::nativePath(DemoInstall::siblingFolder()), &error),
-             qPrintable(error));
-    ydssim::Options options;
-    options.seedFile = demo.root + QStringLiteral("/yds-seed.json");
-    options.updatesDir = demo.root + QStringLiteral("/updates");
-    m_sim = std::make_unique<Simulator>(options);
-    QVERIFY2(m_sim->start(), qPrintable(m_sim->error()));
-    QVERIFY(m_sim->setToday(m_fx->tp.clock->today()));
-    platform::Deployment::setCurrent(m_sim->deployment());
-    SetProgramFolder(QStringLiteral(TARVEK_BUILD_DIR "/src")); // the built programs are current
-    db::CloseAll();
+    QVERIFY2(fx->start(&error), qPrintable(error));
+    m_sim = std::move(fx->sim);
+    m_fx = std::move(fx);
 
     QPointer<frm_ilk_giris> login;
     RunStartup(QString(), [&login] {
@@ -139,6 +123,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     // stamped while the list filled, and one found only in "web").
     PendingQueue &queue = w->queue();
     QCOMPARE(queue.size(), 11);
+    QTRY_VERIFY(!queue.preparing()); // the photograph found only in the site folder
     QCOMPARE(w->Label1->text(), QStringLiteral("11 adet Fotoğraf Bulundu..."));
     for (int i = 0; i < queue.size(); ++i)
         w->listvievx_click(i + 1); // the operator looks at every row: its checks run

@@ -1,7 +1,7 @@
 // Photo preparation in-process (fit, orientation, size limit, worker threads), and the fth32
 // tool as the program meets it: instruction file, exit codes, reasons, hostile photographs.
+#include "core/stampphoto.h"
 #include "demophotos.h"
-#include "stampphoto.h"
 
 #include "platform/textcodec.h"
 

@@ -1,20 +1,16 @@
 #include "core/connection.h"
 #include "core/database.h"
-#include "core/schema.h"
 #include "core/scrambler.h"
 #include "core/workstation.h"
 #include "login/frm_ilk_giris.h"
-#include "logindemo.h"
 #include "mainwindow.h"
 #include "platform/deployment.h"
-#include "platform/fileversion.h"
-#include "platform/testing/testplatform.h"
 #include "queue/frm_giris.h"
+#include "storefixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTcpServer>
@@ -24,7 +20,6 @@
 
 using platform::MsgIcon;
 using platform::ProcessEnded;
-using platform::testing::TestPlatform;
 
 namespace {
 const QString kWrong = QStringLiteral("Hatalı Kullanıcı Adı / Parolası");
@@ -81,24 +76,16 @@ private:
     LoginResult run(const std::function<void()> &f);
     QString column(const QString &sql, const QVariantList &binds = {});
 
-    std::unique_ptr<TestPlatform> m_tp;
-    std::unique_ptr<QTemporaryDir> m_data;
+    std::unique_ptr<StoreFixture> m_fx;
     QPointer<frm_ilk_giris> m_window;
 };
 
 void tst_frm_ilk_giris::init()
 {
-    m_tp = std::make_unique<TestPlatform>();
-    m_data = std::make_unique<QTemporaryDir>();
-    const QString dbDir = m_data->path() + QStringLiteral("/db");
-    const QString programDir = m_data->path() + QStringLiteral("/program");
-    QDir().mkpath(dbDir);
-    QDir().mkpath(programDir);
-    QVERIFY(CreateSqliteStore(dbDir + QStringLiteral("/f3436.sqlite3"), QStringLiteral("f3436")));
-    QVERIFY(CreateSqliteStore(dbDir + QStringLiteral("/y3436.sqlite3"), QStringLiteral("y3436")));
-    Connection().ConnectionPrefix = BuildConnectionPrefix(QStringLiteral("sqlite:") + dbDir);
-    Connection().DatabaseSuffix.clear();
+    m_fx = std::make_unique<StoreFixture>();
     Connection().ServerName = QStringLiteral("SUNUCU1");
+    const QString programDir = m_fx->tp.root.path() + QStringLiteral("/program");
+    QDir().mkpath(programDir);
 
     // The update check finds both programs and a host that refuses at once: no update.
     for (const char *name : {"TarvekFOTO", "Tarvek_Guncelleme"}) {
@@ -119,11 +106,9 @@ void tst_frm_ilk_giris::cleanup()
 {
     delete m_window.data();
     releaseMainWindow<frm_giris>();
-    db::CloseAll();
     SetProgramFolder({});
     platform::Deployment::setCurrent(platform::Deployment::builtIn());
-    m_data.reset();
-    m_tp.reset();
+    m_fx.reset();
 }
 
 void tst_frm_ilk_giris::addInstitution(int sayi, const QString &name, const QString &user,
@@ -219,12 +204,12 @@ void tst_frm_ilk_giris::loadThatCannotGoOn()
     QFETCH(QString, message);
     if (!serverThere)
         Connection().ConnectionPrefix = BuildConnectionPrefix(
-            QStringLiteral("sqlite:") + m_data->path() + QStringLiteral("/yok"));
+            QStringLiteral("sqlite:") + m_fx->dataDir + QStringLiteral("/yok"));
     ShowCounter shows;
     window()->installEventFilter(&shows);
     QCOMPARE(run([this] { window()->load(); }), LoginResult::Ended);
-    QCOMPARE(m_tp->messages->texts(), QStringList{message});
-    QCOMPARE(m_tp->messages->shown.first().icon, MsgIcon::Critical);
+    QCOMPARE(m_fx->tp.messages->texts(), QStringList{message});
+    QCOMPARE(m_fx->tp.messages->shown.first().icon, MsgIcon::Critical);
     QCOMPARE(shows.shows, 0);
 }
 
@@ -232,7 +217,7 @@ void tst_frm_ilk_giris::singleInstitutionIsLocked()
 {
     addInstitution(1, kAlfa, QStringLiteral("alfa_yds"), QStringLiteral("AlfaPw1"));
     QCOMPARE(run([this] { window()->load(); }), LoginResult::Stays);
-    QVERIFY(m_tp->messages->shown.isEmpty());
+    QVERIFY(m_fx->tp.messages->shown.isEmpty());
     QVERIFY(window()->isVisible());
     QCOMPARE(window()->Combo2->count(), 1);
     QCOMPARE(window()->Combo2->currentText(), kAlfa);
@@ -301,7 +286,7 @@ void tst_frm_ilk_giris::loginCommand()
 
     standardFirm();
     window()->load();
-    QVERIFY(m_tp->messages->shown.isEmpty());
+    QVERIFY(m_fx->tp.messages->shown.isEmpty());
     window()->Combo2->setCurrentText(institution);
     QCOMPARE(window()->Combo2->currentText(), institution);
     window()->Text6->setText(user);
@@ -309,16 +294,16 @@ void tst_frm_ilk_giris::loginCommand()
     window()->Check2->setChecked(true);
 
     QCOMPARE(run([this] { window()->Command6_Click(); }), outcome);
-    QCOMPARE(m_tp->messages->texts(), messages);
-    for (const auto &m : m_tp->messages->shown) {
+    QCOMPARE(m_fx->tp.messages->texts(), messages);
+    for (const auto &m : m_fx->tp.messages->shown) {
         QCOMPARE(m.icon, MsgIcon::Critical);
         const bool attention = m.text == kWrong || m.text == kNoName || m.text == kNoPassword;
         QCOMPARE(m.title, attention ? QStringLiteral("DİKKAT") : QString());
     }
 
     const QString savedName =
-        m_tp->settings->get(QStringLiteral("tarvek2000"), QStringLiteral("ayarlar"),
-                            QStringLiteral("k_adi"), QStringLiteral("<yok>"));
+        m_fx->tp.settings->get(QStringLiteral("tarvek2000"), QStringLiteral("ayarlar"),
+                               QStringLiteral("k_adi"), QStringLiteral("<yok>"));
     if (outcome == LoginResult::LoggedIn) {
         QTRY_VERIFY_WITH_TIMEOUT(!m_window, 5000); // closed and released
         QVERIFY(openMainWindow<frm_giris>());
@@ -430,16 +415,16 @@ void tst_frm_ilk_giris::automaticLogin()
                     QStringLiteral("H1"));
     addOperator(1, 1, QStringLiteral("ahmet"), password, QStringLiteral("0"), yetki,
                 QStringLiteral("1"), rememberedOn);
-    m_tp->host->name = hostName;
-    m_tp->settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
-                         QStringLiteral("hatir"), QStringLiteral("1"));
-    m_tp->settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
-                         QStringLiteral("k_adi"), QStringLiteral("ahmet"));
+    m_fx->tp.host->name = hostName;
+    m_fx->tp.settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
+                            QStringLiteral("hatir"), QStringLiteral("1"));
+    m_fx->tp.settings->save(QStringLiteral("Tarvek2000"), QStringLiteral("ayarlar"),
+                            QStringLiteral("k_adi"), QStringLiteral("ahmet"));
 
     ShowCounter shows;
     window()->installEventFilter(&shows);
     QCOMPARE(run([this] { window()->load(); }), outcome);
-    QCOMPARE(m_tp->messages->texts(), messages);
+    QCOMPARE(m_fx->tp.messages->texts(), messages);
     if (outcome == LoginResult::LoggedIn) {
         QCOMPARE(shows.shows, 0);
         QVERIFY(frm_giris::instance()->isVisible());
@@ -460,12 +445,12 @@ void tst_frm_ilk_giris::databaseFailureKeepsTheWindow()
     window()->load();
     // The server goes away between the load and the login.
     db::CloseAll();
-    const QString store = m_data->path() + QStringLiteral("/db/f3436.sqlite3");
+    const QString store = m_fx->dataDir + QStringLiteral("/f3436.sqlite3");
     QVERIFY(QFile::rename(store, store + QStringLiteral(".gitti")));
     window()->Text6->setText(QStringLiteral("ahmet"));
     window()->Text7->setText(QStringLiteral("Gizli1"));
     QCOMPARE(run([this] { window()->Command6_Click(); }), LoginResult::Stays);
-    QCOMPARE(m_tp->messages->texts(),
+    QCOMPARE(m_fx->tp.messages->texts(),
              QStringList{QStringLiteral("Kullanıcı bilgileri veritabanından okunamadı...\r"
                                         "Lütfen bağlantınızı kontrol edip tekrar deneyiniz...")});
     QVERIFY(!openMainWindow<frm_giris>());

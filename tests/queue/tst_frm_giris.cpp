@@ -114,6 +114,8 @@ void tst_frm_giris::clickChecksTheRowAndShowsItsDetails()
     QVERIFY(w->Image1->isVisibleTo(w));
     QCOMPARE(w->Label3->text(), queue::StatusQueued());
     // A click on a ".png" row tells the operator it cannot be sent.
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
     QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, {},
                       w->ListView1->visualRect(w->queue().index(1, 2)).center());
     QCOMPARE(w->selectedRow(), 1);

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 // The program's main window when one is open (tests look without creating one).
-template<typename Window> Window *openMainWindow()
+template <typename Window> Window *openMainWindow()
 {
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *main = qobject_cast<Window *>(w); main && main->objectName() == "frm_giris")
@@ -13,7 +13,7 @@ template<typename Window> Window *openMainWindow()
 }
 
 // Closes the main window, if one is open, without ending the program.
-template<typename Window> void releaseMainWindow()
+template <typename Window> void releaseMainWindow()
 {
     delete openMainWindow<Window>();
 }

@@ -1,4 +1,4 @@
-#include "stampphoto.h"
+#include "core/stampphoto.h"
 
 #include "platform/deployment.h"
 #include "platform/paths.h"

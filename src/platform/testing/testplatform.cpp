@@ -55,6 +55,7 @@ WaitResult RecordingLauncher::startAndWait(const QString &program, const QString
     }
     r.outcome = WaitOutcome::Finished;
     r.exitCode = behaviour ? behaviour(program, args) : 0;
+    r.errorOutput = errorOutput;
     return r;
 }
 

@@ -72,6 +72,8 @@ public:
     bool failStart = false;
     // Runs in place of the program for startAndWait (e.g. to write its output); null: nothing.
     std::function<int(const QString &, const QStringList &)> behaviour;
+    // What the program "wrote" on its error stream.
+    QString errorOutput;
     // When set, startAndWait really runs the program through the real launcher.
     bool runForReal = false;
 };

@@ -1,4 +1,4 @@
-#include "stampphoto.h"
+#include "core/stampphoto.h"
 
 #include <QBuffer>
 #include <QDir>
