@@ -5,7 +5,7 @@
 # When the server cannot be started the lane says so in one line and is skipped, not failed.
 set -uo pipefail
 BUILD=$1
-LANE_TESTS=(tests/core/tst_dblane)
+LANE_TESTS=(tests/core/tst_dblane tests/e2e/tst_e2e_submission)
 
 skip() { echo "ODBC lane skipped: $*"; exit 0; }
 
@@ -48,6 +48,9 @@ Driver=$DRIVER
 INI
 export ODBCSYSINI=$WORK
 export TARVEK_TEST_ODBC_SERVER="127.0.0.1;port=$PORT"
+# The end-to-end test's browser engine, headless and as root.
+export QTWEBENGINE_DISABLE_SANDBOX=1
+export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --disable-background-networking --disable-component-update"
 
 echo "== ODBC lane: PostgreSQL on port $PORT through psqlODBC as {SQL SERVER}"
 failed=0

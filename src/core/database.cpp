@@ -135,13 +135,19 @@ std::optional<Rows> Select(const QString &connectionString, const QString &sql,
     QSqlDatabase database = Open(connectionString, error);
     if (!database.isValid())
         return std::nullopt;
-    QSqlQuery q(database);
-    if (!prepareAndRun(q, sql, binds, error))
-        return std::nullopt;
-    Rows rows;
-    while (q.next())
-        rows.append(q.record());
-    return rows;
+    {
+        QSqlQuery q(database);
+        if (prepareAndRun(q, sql, binds, error)) {
+            Rows rows;
+            while (q.next())
+                rows.append(q.record());
+            return rows;
+        }
+    }
+    // A server that went away leaves its handle open in name only: the next statement opens
+    // afresh, so the program reaches the server again once it is back.
+    database.close();
+    return std::nullopt;
 }
 
 bool Exec(const QString &connectionString, const QString &sql, const QVariantList &binds,
@@ -150,12 +156,16 @@ bool Exec(const QString &connectionString, const QString &sql, const QVariantLis
     QSqlDatabase database = Open(connectionString, error);
     if (!database.isValid())
         return false;
-    QSqlQuery q(database);
-    if (!prepareAndRun(q, sql, binds, error))
-        return false;
-    if (rowsAffected)
-        *rowsAffected = q.numRowsAffected();
-    return true;
+    {
+        QSqlQuery q(database);
+        if (prepareAndRun(q, sql, binds, error)) {
+            if (rowsAffected)
+                *rowsAffected = q.numRowsAffected();
+            return true;
+        }
+    }
+    database.close(); // as in Select
+    return false;
 }
 
 QString Text(const QSqlRecord &r, const QString &column)

@@ -37,6 +37,11 @@ bool StoreSubmissionEnd(qlonglong number, const std::optional<QString> &status,
             edit->setValue(QStringLiteral("bak_tarih"), today);
             edit->setValue(QStringLiteral("bakanlik_aciklama"), SubmitText::SevenDay());
             break;
+        case Outcome::SameDay:
+            edit->setValue(QStringLiteral("bak_durum"), QStringLiteral("2"));
+            edit->setValue(QStringLiteral("bak_tarih"), today);
+            edit->setValue(QStringLiteral("bakanlik_aciklama"), SubmitText::SameDay());
+            break;
         }
     }
     StampRecord(*edit, stored ? kStampOutcome : kStampStatusNote, operatorName);

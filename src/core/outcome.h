@@ -11,7 +11,15 @@ enum class Outcome {
     Sent,     // "2", today, the mobile detail released
     NotSent,  // "1", no date, "Denetim Bilgisi Bakanlığa Gönderilemedi..."
     SevenDay, // "2", today, "7 gün içinde foto aktarıldığından gönderilmedi..."
+    SameDay,  // "2", today, "Bugün bu YİBF için Denetim Bilgisi zaten kayıtlı, ..."
 };
+
+// Whether the portal holds a record of the site for this end, so the record must never be sent
+// again (what the operator is told when the database refuses it).
+inline bool PortalHoldsRecord(const std::optional<Outcome> &stored)
+{
+    return stored == Outcome::Sent || stored == Outcome::SameDay;
+}
 
 // Change codes of the stamp (prog_ID = 2000 + code).
 inline constexpr int kStampWithdrawn = 1;

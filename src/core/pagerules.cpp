@@ -3,6 +3,7 @@
 #include "core/portalcontract.h"
 #include "core/statustexts.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 std::optional<QString> ReadScreenCode(const QString &bodyText)
@@ -40,7 +41,7 @@ bool ErrorTextApplies(const QString &currentCode)
 }
 
 PageDecision DispatchPage(const QString &c, const QString &p, const QString &searchState,
-                          const QString &title)
+                          const QString &title, bool afterConfirmation)
 {
     if (c == portal::code::Error())
         return {PageAction::ShowErrorPage};
@@ -61,7 +62,7 @@ PageDecision DispatchPage(const QString &c, const QString &p, const QString &sea
         return {PageAction::Nothing};
     }
     if (c == portal::code::InspectionList()) {
-        if (p.isEmpty())
+        if (p.isEmpty() || afterConfirmation)
             return {PageAction::DecideOutcome};
         if (p == portal::code::Site())
             return {PageAction::SevenDayThenNewRecord};
@@ -153,6 +154,59 @@ std::optional<double> ParsePercentage(const QString &text)
     if (!re.match(t).hasMatch())
         return std::nullopt;
     return QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+}
+
+namespace {
+// A list row as the change test tells rows apart: its date and its rate.
+QString RowKey(const QStringList &row)
+{
+    return row.value(0).trimmed() + QLatin1Char('\n') + row.value(1).trimmed();
+}
+} // namespace
+
+ListChange SaveFromListChange(const QList<QStringList> &before, const QList<QStringList> &after,
+                              const QDate &today)
+{
+    QHash<QString, int> old;
+    for (const QStringList &row : before)
+        ++old[RowKey(row)];
+    ListChange change;
+    for (const QStringList &row : after) {
+        int &left = old[RowKey(row)];
+        if (left > 0) {
+            --left;
+            continue;
+        }
+        const QString cell = row.value(0).trimmed();
+        if (ParsePortalDate(cell) == today)
+            return {ListChange::Kind::NewRowToday, cell};
+        if (change.kind == ListChange::Kind::NoNewRow)
+            change = {ListChange::Kind::NewRowOtherDay, cell};
+    }
+    return change;
+}
+
+SubmissionOutcome SaveOutcome(const ListChange &change)
+{
+    switch (change.kind) {
+    case ListChange::Kind::NewRowToday:
+        return {SubmitText::Sent(), RowMark::Done, Outcome::Sent, std::nullopt};
+    case ListChange::Kind::NewRowOtherDay:
+        // Stored all the same: it must leave the queue, or the next send makes it twice.
+        return {SubmitText::SavedOtherDay(change.portalDate), RowMark::Problem, Outcome::Sent,
+                std::nullopt};
+    case ListChange::Kind::NoNewRow:
+        break;
+    }
+    return {SubmitText::NotSent(), RowMark::Problem, Outcome::NotSent, std::nullopt};
+}
+
+bool HasRowDatedToday(const QList<QStringList> &bodyRows, const QDate &today)
+{
+    for (const QStringList &row : bodyRows)
+        if (ParsePortalDate(row.value(0)) == today)
+            return true;
+    return false;
 }
 
 static double LevelNumber(const QString &text)

@@ -2,6 +2,7 @@
 
 #include "core/pagesnapshot.h"
 #include "core/pendingrecord.h"
+#include "core/submission.h"
 
 #include <QDate>
 #include <QList>
@@ -87,9 +88,13 @@ struct PageDecision
 
 // What a page with code current, after previous, means under the search state. Codes compare
 // exactly (case included), in the order ERROR, LSMOI, MAIN_Y, YHHYL, DYDYL, DYDYI, null, empty,
-// YHHYR, anything else.
+// YHHYR, anything else. afterConfirmation: the confirmation page was shown since the list was
+// last read, so a save may have happened; the inspection list that follows decides the outcome
+// whatever the page before it was (a confirmation page coded "null" and saved through its own
+// box and button leaves "null" as the previous code).
 PageDecision DispatchPage(const QString &current, const QString &previous,
-                          const QString &searchState, const QString &title);
+                          const QString &searchState, const QString &title,
+                          bool afterConfirmation = false);
 
 // butonu_bul: position of the first image (kind "resim": alt == value, src == second) or first
 // element of the first form (kind "buton": value == value, type == second); -1 when nothing
@@ -112,6 +117,35 @@ int rapor_sirasi(int mode, const QList<QStringList> &listRows, const QString &ad
                  const QDate &today);
 // The day.month.year date at the start of a list cell; invalid when it is not one.
 QDate ParsePortalDate(const QString &cell);
+
+// What a save left in the site's inspection list, judged from the list's body rows before and
+// after it (see SaveFromListChange).
+struct ListChange
+{
+    enum class Kind {
+        NoNewRow,      // the portal holds nothing new: not sent
+        NewRowToday,   // sent
+        NewRowOtherDay // stored, under the portal's date in portalDate
+    };
+    Kind kind = Kind::NoNewRow;
+    QString portalDate; // the new row's date cell as the portal wrote it (trimmed)
+
+    bool operator==(const ListChange &) const = default;
+};
+// The portal holds the record just saved exactly when the list after the save has a row that
+// the list before it did not have; rows are told apart by their date and rate (columns 0 and 1),
+// counted, so a second row equal to an old one is new too. Where the new row stands does not
+// matter. This is stricter than the last-row test of rapor_sirasi, which reads any last row
+// dated today as the save (an inspection made earlier today passes for a save that failed) and
+// any other last row as a failure (a portal that lists newest first, or dates the record by its
+// own clock, passes for a save that failed, and the record is sent twice).
+// A new row dated today wins over other new ones; without one, the first new row gives the date.
+ListChange SaveFromListChange(const QList<QStringList> &before, const QList<QStringList> &after,
+                              const QDate &today);
+// How a submission ends on that change.
+SubmissionOutcome SaveOutcome(const ListChange &change);
+// Whether a list body has a row dated today (the same-day guard).
+bool HasRowDatedToday(const QList<QStringList> &bodyRows, const QDate &today);
 
 // The previous inspection's percentage from the list body (column 1 of its last row); "." or ","
 // as decimal mark. 0 when the list is empty or the cell is empty or not a number.

@@ -383,7 +383,7 @@ PendingQueue::Applied PendingQueue::apply(qlonglong number, const SubmissionOutc
         if (outcome.mark)
             r.mark = *outcome.mark;
     } else {
-        r.status = queue::StatusNotStored(outcome.stored == Outcome::Sent);
+        r.status = queue::StatusNotStored(PortalHoldsRecord(outcome.stored));
         r.colour = queue::kRed;
         r.mark = RowMark::Problem;
         r.ticked = false;

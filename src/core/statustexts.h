@@ -26,6 +26,19 @@ inline QString SevenDay()
 {
     return queue::StatusSevenDays();
 }
+// The portal stored the record under another day than today (its own clock, a save across
+// midnight): sent all the same, and the operator is asked to look.
+inline QString SavedOtherDay(const QString &portalDate)
+{
+    return QStringLiteral("Bakanlık, kaydı ") + portalDate +
+           QStringLiteral(" tarihiyle oluşturdu; kontrol ediniz...");
+}
+// The site's inspection list already held a record dated today: not sent again.
+inline QString SameDay()
+{
+    return QStringLiteral("Bugün bu YİBF için Denetim Bilgisi zaten kayıtlı, tekrar "
+                          "gönderilmedi...");
+}
 inline QString Cancelled()
 {
     return QStringLiteral("Gönderim iptal edildi...");

@@ -16,6 +16,9 @@ struct SubmissionOptions
     bool hangTimeout = false;  // a save that hangs ends after 100 ticks
     bool autoConfirm = false;  // the program confirms each record itself
     bool sendQueue = false;    // the next queued record follows after a countdown
+    // A site whose inspection list already holds a record dated today gets none again (on
+    // unless the operator unticks it).
+    bool sameDayGuard = true;
 
     bool operator==(const SubmissionOptions &) const = default;
 };

@@ -38,6 +38,17 @@
 using platform::MsgIcon;
 
 namespace {
+// The option boxes are kept per operator: one section of the program's settings each.
+const QString kOptionsApp = QStringLiteral("Tarvek2000");
+
+QString OptionsSection(const QString &operatorName)
+{
+    // A separator in the name would open a sub-section (or a registry sub-key).
+    QString name = operatorName;
+    name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    return QStringLiteral("secenekler_") + name;
+}
+
 frm_giris *&slot()
 {
     static frm_giris *window = nullptr;
@@ -102,6 +113,7 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     ilk_kullanici.onChange([this](const QString &text) {
         m_queue.setOperatorName(text);
         updateStatusBarOperator();
+        loadOptions();
     });
     gecen_zaman.onChange([this](const QString &text) { onGecenZaman(text); });
     yukleme.onChange([this](const QString &text) { onYukleme(text); });
@@ -148,13 +160,37 @@ std::function<void(const QUrl &)> frm_giris::defaultNavigate(frm_giris *window)
 
 SubmissionOptions frm_giris::options() const
 {
-    return {Check3->isChecked(), Check4->isChecked(), Check7->isChecked(), Check8->isChecked()};
+    return {Check3->isChecked(), Check4->isChecked(), Check7->isChecked(), Check8->isChecked(),
+            Check9->isChecked()};
 }
 
 void frm_giris::onOptionsChanged()
 {
     if (m_popup)
         m_popup->setOptions(options());
+    if (m_loadingOptions || ilk_kullanici.text().isEmpty())
+        return;
+    const QString section = OptionsSection(ilk_kullanici.text());
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9})
+        platform::Platform::settings().save(kOptionsApp, section, box->objectName(),
+                                            box->isChecked() ? QStringLiteral("1")
+                                                             : QStringLiteral("0"));
+}
+
+void frm_giris::loadOptions()
+{
+    if (ilk_kullanici.text().isEmpty())
+        return;
+    const QString section = OptionsSection(ilk_kullanici.text());
+    m_loadingOptions = true;
+    // Until the operator changes them the boxes start unticked, all but the same-day guard.
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9}) {
+        const QString kept = platform::Platform::settings().get(
+            kOptionsApp, section, box->objectName(),
+            box == Check9 ? QStringLiteral("1") : QStringLiteral("0"));
+        box->setChecked(kept == QStringLiteral("1"));
+    }
+    m_loadingOptions = false;
 }
 
 void frm_giris::load()
@@ -303,7 +339,7 @@ void frm_giris::onSubmissionFinished(qlonglong number, const SubmissionOutcome &
         // The database is not taking what happened: nothing more is sent until the operator
         // has looked and sends again.
         m_halted = true;
-        platform::msgBox(SubmitText::OutcomeNotStored(outcome.stored == Outcome::Sent),
+        platform::msgBox(SubmitText::OutcomeNotStored(PortalHoldsRecord(outcome.stored)),
                          MsgIcon::Critical);
     }
     if (outcome.countdown)

@@ -80,6 +80,7 @@ public:
     QCheckBox *Check7 = nullptr;            // confirm automatically
     QCheckBox *Check3 = nullptr;            // 7-day rule
     QCheckBox *Check4 = nullptr;            // skip a hanging page
+    QCheckBox *Check9 = nullptr;            // same-day guard (ticked unless unticked by hand)
     QPushButton *Command1 = nullptr;        // "YENİLE"
     QPushButton *Command2 = nullptr;        // "SEÇİLİ RESİMLERİ GÖNDER"
     QPushButton *Command3 = nullptr;        // "YAZDIR"
@@ -147,6 +148,8 @@ private:
     void onYukleme(const QString &text);
     void onContextMenu(const QPoint &pos);
     void onOptionsChanged();
+    // The option boxes as the operator left them last time (per operator in the settings store).
+    void loadOptions();
     void onSubmissionFinished(qlonglong number, const SubmissionOutcome &outcome);
     void updateStatusBarOperator();
     void showCount();
@@ -166,6 +169,7 @@ private:
     std::unique_ptr<PortalLoginLink> m_portalLink;
     // A refused outcome write halts the queue until the operator sends again.
     bool m_halted = false;
+    bool m_loadingOptions = false;
 };
 
 // A key typed into Text2 is folded with TextChangeCase (core/textchangecase.h), toUpper true.

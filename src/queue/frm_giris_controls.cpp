@@ -76,6 +76,8 @@ void frm_giris::buildControls()
     Check3 =
         check("Check3", QStringLiteral("7 gün içerisinde gönderilen fotoğrafları tekrar GÖNDERME"));
     Check4 = check("Check4", QStringLiteral("Takılma olursa 100 sn sonra bir sonraki fotoya geç"));
+    Check9 = check("Check9", QStringLiteral("Bugün gönderilmiş YİBF'ye tekrar gönderme"));
+    Check9->setChecked(true);
     connect(Check2, &QCheckBox::clicked, this, &frm_giris::Check2_Click);
     // Shown while photographs are being prepared: the rest of them is left unprepared.
     StopPreparation = new QPushButton(QStringLiteral("Hazırlamayı Durdur"), this);
@@ -83,7 +85,7 @@ void frm_giris::buildControls()
     StopPreparation->hide();
     connect(StopPreparation, &QPushButton::clicked, this, [this] { m_queue.stopPreparation(); });
     // The submission window follows the options while it is open.
-    for (QCheckBox *box : {Check3, Check4, Check7, Check8})
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9})
         connect(box, &QCheckBox::toggled, this, &frm_giris::onOptionsChanged);
 
     auto button = [this](const char *name, const QString &caption) {
@@ -170,7 +172,7 @@ void frm_giris::layoutControls()
     // One option a line: a further option is one more box in this list.
     auto *options = new QVBoxLayout;
     options->setSpacing(2);
-    for (QCheckBox *box : {Check8, Check7, Check3, Check4})
+    for (QCheckBox *box : {Check8, Check7, Check3, Check9, Check4})
         options->addWidget(box);
 
     auto *commands = new QHBoxLayout;

@@ -150,6 +150,11 @@ private:
     PortalPage *m_page1 = nullptr;
     PortalPage *m_page2 = nullptr;
     PageSnapshot m_snapshot;
+    // The inspection list's rows as last read on the way to the form: what the list held before
+    // the save. m_confirmationShown: the confirmation page came since, so a save may have
+    // happened and the next list decides the outcome.
+    std::optional<QList<QStringList>> m_listBefore;
+    bool m_confirmationShown = false;
     QDateTime m_saveStart;
     QTimer *m_spin = nullptr;
     int m_attempts = 0;

@@ -88,8 +88,8 @@ void frm_popup::DispatchPage()
     Frame7->hide();
     if (c != portal::code::InspectionForm())
         onceki_oran = 0.0;
-    const PageDecision d =
-        ::DispatchPage(c, eski_ekrankodu.text(), arama_asamasi, m_snapshot.title);
+    const PageDecision d = ::DispatchPage(c, eski_ekrankodu.text(), arama_asamasi, m_snapshot.title,
+                                          m_confirmationShown);
     if (d.mainPage) {
         ada_web.setText(QString());
         markStep(QStringLiteral("f3"));
@@ -187,9 +187,14 @@ void frm_popup::yibf_ariyor()
     case SearchResult::NotFound:
         endWithStatus(SubmitText::SearchEmpty(yibf.text()));
         return;
-    case SearchResult::Several:
-        PageActions::Click(m_page1, portal::id::SearchButton(), {}, formIndex(portal::id::Form()));
+    case SearchResult::Several: {
+        // Some portal versions empty the number on their result page; a search for nothing
+        // would find nothing, so the number is typed again.
+        const int form = formIndex(portal::id::Form());
+        PageActions::SetValue(m_page1, portal::id::SearchNumber(), yibf.text(), {}, form);
+        PageActions::Click(m_page1, portal::id::SearchButton(), {}, form);
         return;
+    }
     case SearchResult::One:
         break;
     }
@@ -221,17 +226,20 @@ void frm_popup::yibf_oku()
 
 void frm_popup::DecideOutcome()
 {
-    const QDate today = platform::Platform::clock().today();
-    const bool sent = rapor_sirasi(1, m_snapshot.tables.value(portal::id::InspectionTable()),
-                                   ada_web.text(), today) == 10;
-    finishAndClose({sent ? SubmitText::Sent() : SubmitText::NotSent(),
-                    sent ? RowMark::Done : RowMark::Problem,
-                    sent ? Outcome::Sent : Outcome::NotSent, std::nullopt});
+    // The list's change decides, not its last row (see SaveFromListChange). A list never read
+    // before the save cannot prove a row absent: every row then counts as new, so a record the
+    // portal may hold is never left pending.
+    const ListChange change = SaveFromListChange(m_listBefore.value_or(QList<QStringList>()),
+                                                 m_snapshot.tables.value(portal::id::ResultBody()),
+                                                 platform::Platform::clock().today());
+    finishAndClose(SaveOutcome(change));
 }
 
 void frm_popup::SevenDayRule(bool thenNewRecord)
 {
     const QDate today = platform::Platform::clock().today();
+    const QList<QStringList> body = m_snapshot.tables.value(portal::id::ResultBody());
+    m_listBefore = body;
     if (record() && RecordExists(record()->number) &&
         rapor_sirasi(0, m_snapshot.tables.value(portal::id::InspectionTable()), ada_web.text(),
                      today) == -1 &&
@@ -239,6 +247,13 @@ void frm_popup::SevenDayRule(bool thenNewRecord)
         // The next record follows after a short wait: nothing was sent.
         m_countdown = 3;
         finishAndClose({SubmitText::SevenDay(), RowMark::Done, Outcome::SevenDay, std::nullopt});
+        return;
+    }
+    // The site has a record of today already (a send whose end was never stored, or one made
+    // by hand): another would stand on the portal for good.
+    if (thenNewRecord && m_options.sameDayGuard && HasRowDatedToday(body, today)) {
+        m_countdown = 3;
+        finishAndClose({SubmitText::SameDay(), RowMark::Done, Outcome::SameDay, std::nullopt});
         return;
     }
     if (thenNewRecord)
@@ -326,6 +341,7 @@ void frm_popup::showPhoto()
 
 void frm_popup::ShowConfirmation()
 {
+    m_confirmationShown = true;
     Frame7->show();
     if (Check6Tag == QStringLiteral("1")) {
         Check6->setChecked(true);

@@ -12,6 +12,7 @@
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
+#include "portal/portalpage.h"
 #include "queue/frm_giris.h"
 #include "simulator.h"
 #include "storefixture.h"
@@ -26,6 +27,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QtTest>
 
 using platform::testing::TestPlatform;
@@ -37,6 +39,9 @@ const QString kPassword = QStringLiteral("yds1234");
 const QString kAda = QStringLiteral("Pafta 5: 12/34 Parsel 7");
 const int kYibf = 2024101;
 const QString kSent = QStringLiteral("Başarıyla Gönderildi...");
+const QString kNotSent = QStringLiteral("Denetim Bilgisi Bakanlığa Gönderilemedi...");
+const QString kSameDay =
+    QStringLiteral("Bugün bu YİBF için Denetim Bilgisi zaten kayıtlı, tekrar gönderilmedi...");
 
 QByteArray sha256(const QByteArray &bytes)
 {
@@ -54,10 +59,15 @@ class tst_e2e_submission : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void init();
     void cleanup();
     void demoInstallationSendsItsQueueFromTheLogin();
     void faults_data();
     void faults();
+    void resend_data();
+    void resend();
+    void queueOfFive();
+    void refusedOutcomeStopsTheQueue_data();
     void refusedOutcomeStopsTheQueue();
 
 private:
@@ -66,6 +76,10 @@ private:
     void firmWithOneSite(int previous = 15, int daysAgo = 30);
     void addRecord(int number, const QList<double> &levels, const QString &ada = kAda);
     frm_giris *mainWindow(const QString &options);
+    // Sends record 1 of a firm with one site once, the fault switched on and the operator acting
+    // as operatorDoes says (see faults_data); returns once the submission window has closed.
+    void sendOnce(const QString &fault, int previous, int daysAgo, const QString &options,
+                  const QString &operatorDoes);
     void typeEveryCode(frm_giris *w);
     QString y3436() const { return ConnectionString(QStringLiteral("y3436")); }
 
@@ -73,6 +87,14 @@ private:
     std::unique_ptr<Simulator> m_sim;
     int m_codes = 0;
 };
+
+void tst_e2e_submission::init()
+{
+    // The ODBC lane runs the cases that write through the program's database layer.
+    const QByteArray test = QTest::currentTestFunction();
+    if (StoreFixture::odbc() && test != "queueOfFive" && test != "refusedOutcomeStopsTheQueue")
+        QSKIP("the embedded store only");
+}
 
 void tst_e2e_submission::cleanup()
 {
@@ -134,8 +156,9 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     QCOMPARE(sendable, (QList<qlonglong>{501, 508, 509}));
 
     typeEveryCode(w);
-    w->Check7->setChecked(true); // the program confirms each record itself
-    w->Check8->setChecked(true); // and goes on with the next one
+    w->Check7->setChecked(true);  // the program confirms each record itself
+    w->Check8->setChecked(true);  // and goes on with the next one
+    w->Check9->setChecked(false); // two photographs of one site go the same day
     w->Command2->click();
     const auto sentCount = [&] {
         const auto rows = db::Select(y3436(), "select sayı from yedek5 where bak_durum='2' and "
@@ -167,6 +190,14 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
         QCOMPARE(db::Text(row->first(), "bakanlik_aciklama"), kSent);
         QCOMPARE(db::Text(row->first(), "kullanici"), who.user);
     }
+
+    // The options come back for the same operator in the next session, and only for them.
+    releaseMainWindow<frm_giris>();
+    w = frm_giris::instance();
+    w->ilk_kullanici.setText(who.user);
+    QVERIFY(w->Check7->isChecked() && w->Check8->isChecked() && !w->Check9->isChecked());
+    w->ilk_kullanici.setText(who.user + QStringLiteral(" 2"));
+    QVERIFY(!w->Check7->isChecked() && !w->Check8->isChecked() && w->Check9->isChecked());
 }
 
 void tst_e2e_submission::firmWithOneSite(int previous, int daysAgo)
@@ -222,18 +253,20 @@ frm_giris *tst_e2e_submission::mainWindow(const QString &options)
     w->Check4->setChecked(options.contains('4'));
     w->Check7->setChecked(options.contains('7'));
     w->Check8->setChecked(options.contains('8'));
+    w->Check9->setChecked(!options.contains('0')); // "0": the same-day guard unticked
     typeEveryCode(w);
     return w;
 }
 
 void tst_e2e_submission::faults_data()
 {
-    QTest::addColumn<QString>("fault");   // NAME or NAME=ARG; "" none
-    QTest::addColumn<int>("previous");    // the site's last inspection: percentage
-    QTest::addColumn<int>("daysAgo");     // and age
-    QTest::addColumn<QString>("options"); // main window boxes ticked: "3", "4", "7"
+    QTest::addColumn<QString>("fault"); // NAME or NAME=ARG; "" none
+    QTest::addColumn<int>("previous");  // the site's last inspection: percentage
+    QTest::addColumn<int>("daysAgo");   // and age
+    // Main window boxes ticked: "3", "4", "7"; "0" unticks the same-day guard.
+    QTest::addColumn<QString>("options");
     // What the operator does: "", "cancel-on-message", "cancel-on-list", "cancel-on-frame",
-    // "decline".
+    // "decline", "save-on-page" (the confirmation page's own box and button).
     QTest::addColumn<QString>("operatorDoes");
     QTest::addColumn<QString>("status"); // the row's status text (its beginning)
     QTest::addColumn<int>("mark");
@@ -288,10 +321,23 @@ void tst_e2e_submission::faults_data()
     row("save hangs, time-out on") << "hang=save:30" << 15 << 30 << "47"
                                    << ""
                                    << "İPTAL (90 sn)" << 2 << "1" << 1 << "";
+    // The portal dates the record by its own clock: stored all the same, so not left pending.
     row("save dated yesterday") << "save-yesterday" << 15 << 30 << "7"
                                 << ""
-                                << "Denetim Bilgisi Bakanlığa Gönderilemedi..." << 2 << "1" << 1
-                                << "";
+                                << "Bakanlık, kaydı " +
+                                       QDate::currentDate().addDays(-1).toString("dd.MM.yyyy") +
+                                       " tarihiyle oluşturdu; kontrol ediniz..."
+                                << 2 << "2" << 1 << "";
+    row("list newest first") << "list-newest-first" << 15 << 30 << "7"
+                             << "" << kSent << 1 << "2" << 1 << "";
+    row("confirmation coded null, operator saves on the page")
+        << "confirm-null" << 15 << 30 << ""
+        << "save-on-page" << kSent << 1 << "2" << 1 << "";
+    row("inspected today, same-day guard on") << "" << 15 << 0 << "7"
+                                              << "" << kSameDay << 1 << "2" << 0 << "";
+    // The last row is dated today, yet the save stored nothing.
+    row("inspected today, guard off, save lost") << "save-lost" << 15 << 0 << "70"
+                                                 << "" << kNotSent << 2 << "1" << 0 << "";
     // A confirmation page without its code cannot be confirmed by the program: the operator
     // cancels.
     row("confirmation coded null, operator cancels")
@@ -304,19 +350,9 @@ void tst_e2e_submission::faults_data()
                                               << "Onaylama iptal edildi..." << 0 << "1" << 0 << "";
 }
 
-void tst_e2e_submission::faults()
+void tst_e2e_submission::sendOnce(const QString &fault, int previous, int daysAgo,
+                                  const QString &options, const QString &operatorDoes)
 {
-    QFETCH(QString, fault);
-    QFETCH(int, previous);
-    QFETCH(int, daysAgo);
-    QFETCH(QString, options);
-    QFETCH(QString, operatorDoes);
-    QFETCH(QString, status);
-    QFETCH(int, mark);
-    QFETCH(QString, state);
-    QFETCH(int, received);
-    QFETCH(QString, message);
-
     firmWithOneSite(previous, daysAgo);
     QString ada = kAda;
     if (fault == "twin-site") {
@@ -341,6 +377,7 @@ void tst_e2e_submission::faults()
     QTRY_VERIFY_WITH_TIMEOUT(w->openSubmissionWindow() && w->openSubmissionWindow()->isVisible(),
                              30000);
     // The operator watches the window and acts when the moment comes.
+    bool savedOnPage = false;
     const auto operatorActs = [&] {
         frm_popup *p = w->openSubmissionWindow();
         if (!p)
@@ -351,10 +388,37 @@ void tst_e2e_submission::faults()
             p->Command1->click();
         else if (operatorDoes == "decline" && p->Frame7->isVisible())
             p->Command6->click();
+        else if (operatorDoes == "save-on-page" && p->Frame7->isVisible() && !savedOnPage) {
+            // The page's own declaration box and save button, in the embedded browser.
+            savedOnPage = true;
+            p->page1()->runJavaScript("document.getElementById('oyds_form:cbx').click();"
+                                      "[...document.querySelectorAll('input[type=submit]')]"
+                                      ".find(e => e.value == 'Denetim Bilgisini Kaydet').click();");
+        }
         return false;
     };
     QTRY_VERIFY_WITH_TIMEOUT(operatorActs(), 60000);
+}
 
+void tst_e2e_submission::faults()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, previous);
+    QFETCH(int, daysAgo);
+    QFETCH(QString, options);
+    QFETCH(QString, operatorDoes);
+    QFETCH(QString, status);
+    QFETCH(int, mark);
+    QFETCH(QString, state);
+    QFETCH(int, received);
+    QFETCH(QString, message);
+
+    sendOnce(fault, previous, daysAgo, options, operatorDoes);
+    if (QTest::currentTestFailed())
+        return;
+    frm_giris *w = frm_giris::instance();
+    qInfo("portal %d, bak_durum %s", int(m_sim->records().size()),
+          qPrintable(m_fx->column(1, "bak_durum").toString()));
     const PendingRecord &r = w->queue().at(0);
     QVERIFY2(r.status.startsWith(status), qPrintable(r.status));
     QCOMPARE(int(r.mark), mark);
@@ -372,16 +436,126 @@ void tst_e2e_submission::faults()
                  qPrintable(m_fx->tp.messages->texts().join(" | ")));
 }
 
+void tst_e2e_submission::resend_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("operatorDoes"); // as in faults
+    QTest::addColumn<int>("portalDay");        // the portal's date of its record: days from today
+    const auto row = [](const char *name, const char *fault, const char *options,
+                        const char *operatorDoes, int portalDay) {
+        QTest::newRow(name) << QString(fault) << QString(options) << QString(operatorDoes)
+                            << portalDay;
+    };
+    row("list newest first", "list-newest-first", "7", "", 0);
+    row("save hangs, time-out on", "hang=save:30", "47", "", 0);
+    row("save dated yesterday", "save-yesterday", "7", "", -1);
+    row("confirmation coded null, saved on the page", "confirm-null", "", "save-on-page", 0);
+    row("error page after the save", "error-page=save", "7", "cancel-on-message", 0);
+}
+
+void tst_e2e_submission::resend()
+{
+    // Each fault can leave the portal holding the record. Once it is over, the operator refills
+    // the list and sends what is still there: the portal must not get the record twice.
+    QFETCH(QString, fault);
+    QFETCH(QString, options);
+    QFETCH(QString, operatorDoes);
+    QFETCH(int, portalDay);
+    sendOnce(fault, 15, 30, options, operatorDoes);
+    if (QTest::currentTestFailed())
+        return;
+    const auto state = [this] { return m_fx->column(1, "bak_durum").toString(); };
+    qInfo("portal %d, bak_durum %s", int(m_sim->records().size()), qPrintable(state()));
+    QVERIFY(m_sim->clearFaults());
+    m_fx->tp.messages->onShow = {};
+    m_fx->tp.messages->clear();
+    frm_giris *w = frm_giris::instance();
+    w->Command1->click();
+    if (w->queue().size() > 0) {
+        w->Command2->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w->openSubmissionWindow(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->openSubmissionWindow(), 60000);
+    }
+    qInfo("after resending: portal %d, bak_durum %s", int(m_sim->records().size()),
+          qPrintable(state()));
+    const QJsonArray records = m_sim->records();
+    QCOMPARE(records.size(), 1);
+    QCOMPARE(records[0].toObject()["date"].toString(),
+             m_fx->tp.clock->today().addDays(portalDay).toString(Qt::ISODate));
+    QCOMPARE(state(), QStringLiteral("2"));
+    QCOMPARE(m_fx->tp.messages->texts(), QStringList());
+}
+
+void tst_e2e_submission::queueOfFive()
+{
+    // Five photographs of one site in one unattended run, each a step further (the same-day
+    // guard unticked).
+    firmWithOneSite();
+    for (int i = 1; i <= 5; ++i)
+        addRecord(i, {20, 10.0 * i, 0, 0});
+    frm_giris *w = mainWindow(QStringLiteral("780"));
+    w->Command2->click();
+    const auto sent = [this] {
+        const auto rows = db::Select(y3436(), "select sayı from yedek5 where bak_durum='2' and "
+                                              "bak_tarih is not null and prog_ID=2003");
+        return rows ? int(rows->size()) : -1;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(sent(), 5, 180000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->openSubmissionWindow(), 30000);
+    qInfo("queue of five%s: portal %d, sent %d", StoreFixture::odbc() ? " (ODBC)" : "",
+          int(m_sim->records().size()), sent());
+    QCOMPARE(m_sim->records().size(), 5);
+    QCOMPARE(m_fx->tp.messages->texts(), QStringList());
+}
+
+void tst_e2e_submission::refusedOutcomeStopsTheQueue_data()
+{
+    // How the firm's database stops taking writes while the first record is on the portal's form.
+    QTest::addColumn<QString>("how");
+    QTest::newRow("refuses the outcome") << "trigger";
+    QTest::newRow("store file deleted") << "deleted";
+    QTest::newRow("store file locked") << "locked";
+    QTest::newRow("server gone (ODBC)") << "server";
+}
+
 void tst_e2e_submission::refusedOutcomeStopsTheQueue()
 {
-    // The firm's database takes the checks' notes but refuses the outcome of a submission.
+    QFETCH(QString, how);
+    if ((how == "server") != StoreFixture::odbc())
+        QSKIP("not on this lane");
     firmWithOneSite();
     addRecord(1, {20, 10, 0, 0});
     addRecord(2, {20, 20, 0, 0});
-    QVERIFY(db::Exec(y3436(), "create trigger refuse before update on yedek5 when "
-                              "new.prog_ID = 2003 begin select raise(abort, 'disk is full'); end"));
+    const QString file = m_fx->dataDir + "/y3436.sqlite3";
+    // The firm's database takes the checks' notes but refuses the outcome of a submission.
+    if (how == "trigger")
+        QVERIFY(db::Exec(y3436(), "create trigger refuse before update on yedek5 when new.prog_ID "
+                                  "= 2003 begin select raise(abort, 'disk is full'); end"));
     frm_giris *w = mainWindow(QStringLiteral("78"));
     w->Command2->click();
+    bool gone = how == "trigger";
+    const auto databaseGoes = [&] {
+        frm_popup *p = w->openSubmissionWindow();
+        if (gone || !p || p->ekrankodu.text() != "DYDYI")
+            return gone;
+        if (how == "deleted") {
+            gone = QFile::remove(file);
+        } else if (how == "locked") {
+            QSqlDatabase locker = QSqlDatabase::addDatabase("QSQLITE", "locker");
+            locker.setDatabaseName(file);
+            gone = locker.open() && QSqlQuery(locker).exec("begin exclusive");
+        } else {
+            // Nothing more reaches the firm's database, and what was connected is cut off.
+            const QString f = ConnectionString("f3436");
+            gone = db::Exec(f, "alter database y3436 allow_connections false") &&
+                   db::Select(f, "select pg_terminate_backend(pid) from pg_stat_activity where "
+                                 "datname='y3436'");
+        }
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(databaseGoes(), 60000);
+    QVERIFY(gone);
     QTRY_VERIFY_WITH_TIMEOUT(!m_fx->tp.messages->shown.isEmpty(), 60000);
 
     // The portal holds the first record; the operator is told not to send it again.
@@ -389,17 +563,30 @@ void tst_e2e_submission::refusedOutcomeStopsTheQueue()
     QVERIFY2(shown.startsWith(QStringLiteral("Gönderim sonucu veritabanına yazılamadı...")) &&
                  shown.contains(QStringLiteral("tekrar GÖNDERMEYİNİZ")),
              qPrintable(shown));
+    QCOMPARE(m_fx->tp.messages->shown.size(), 1);
     QCOMPARE(m_sim->records().size(), 1);
     const PendingRecord &first = w->queue().at(0);
     QCOMPARE(first.status, QStringLiteral("Bakanlığa Gönderildi, Veritabanına Yazılamadı!"));
     QCOMPARE(first.mark, RowMark::Problem);
     QVERIFY(!first.queued());
-    // Nothing half-written: the record is as it was; the queue does not go on.
-    QCOMPARE(m_fx->column(1, "bak_durum").toString(), QStringLiteral("1"));
-    QCOMPARE(m_fx->column(1, "prog_ID").toInt(), 0);
+    // The queue does not go on.
     QVERIFY(!w->Timer1->isActive());
     QVERIFY(w->queue().at(1).queued());
     QCOMPARE(m_sim->records().size(), 1);
+    // Nothing half-written: once the database is back the record is as it was. A deleted store
+    // is never made afresh.
+    if (how == "deleted") {
+        QVERIFY(!QFile::exists(file));
+        return;
+    }
+    if (how == "locked") {
+        QSqlDatabase::database("locker").close();
+        QSqlDatabase::removeDatabase("locker");
+    }
+    if (how == "server")
+        QVERIFY(db::Exec(ConnectionString("f3436"), "alter database y3436 allow_connections true"));
+    QCOMPARE(m_fx->column(1, "bak_durum").toString(), QStringLiteral("1"));
+    QCOMPARE(m_fx->column(1, "prog_ID").toInt(), 0);
 }
 
 QTEST_MAIN(tst_e2e_submission)

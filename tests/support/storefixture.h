@@ -12,12 +12,16 @@
 #include <QTest>
 
 // A firm with its two databases in a temporary folder, a shared photo folder and the test
-// doubles of the platform. One per test.
+// doubles of the platform. One per test. On the ODBC lane (TARVEK_TEST_ODBC_SERVER names the
+// server, see tests/odbc-lane.sh) the two databases are the server's, emptied and created afresh.
 struct StoreFixture
 {
     platform::testing::TestPlatform tp;
     QString dataDir;
     QString ortak; // native shared folder
+
+    static QString odbcServer() { return qEnvironmentVariable("TARVEK_TEST_ODBC_SERVER"); }
+    static bool odbc() { return !odbcServer().isEmpty(); }
 
     StoreFixture()
     {
@@ -26,8 +30,22 @@ struct StoreFixture
         QDir().mkpath(dataDir);
         QDir().mkpath(ortak);
         db::CloseAll();
-        Connection().ConnectionPrefix = BuildConnectionPrefix(QStringLiteral("sqlite:") + dataDir);
+        // The program's own folder for its temporary copies, as start-up sets it.
+        Connection().WorkFolder = QStringLiteral("c:\\tarvek2000word\\");
         Connection().DatabaseSuffix.clear();
+        if (odbc()) {
+            Connection().ConnectionPrefix = BuildConnectionPrefix(odbcServer());
+            for (const char *name : {"y3436", "f3436"}) {
+                const QString cs = ConnectionString(QLatin1String(name));
+                for (const char *table :
+                     {"yedek5", "inşaat", "detay", "bakanlik", "kullanicilar", "ayarlar2"})
+                    db::Exec(cs,
+                             QStringLiteral("drop table if exists ") + QString::fromUtf8(table));
+                ApplySchema(cs, QLatin1String(name));
+            }
+            return;
+        }
+        Connection().ConnectionPrefix = BuildConnectionPrefix(QStringLiteral("sqlite:") + dataDir);
         CreateSqliteStore(dataDir + QStringLiteral("/y3436.sqlite3"), QStringLiteral("y3436"));
         CreateSqliteStore(dataDir + QStringLiteral("/f3436.sqlite3"), QStringLiteral("f3436"));
     }

@@ -14,10 +14,10 @@ QStringList steps()
 
 QStringList faultNames()
 {
-    return {fault::Outage,     fault::LoginToFront,  fault::RefuseLogin,    fault::Validation,
-            fault::ErrorPage,  fault::UnknownCode,   fault::NoResult,       fault::SeveralResults,
-            fault::OtherSite,  fault::Hang,          fault::SaveYesterday,  fault::ConfirmNull,
-            fault::RefuseFile, fault::SessionExpire, fault::ListNewestFirst};
+    return {fault::Outage,     fault::LoginToFront,  fault::RefuseLogin,     fault::Validation,
+            fault::ErrorPage,  fault::UnknownCode,   fault::NoResult,        fault::SeveralResults,
+            fault::OtherSite,  fault::Hang,          fault::SaveYesterday,   fault::ConfirmNull,
+            fault::RefuseFile, fault::SessionExpire, fault::ListNewestFirst, fault::SaveLost};
 }
 
 bool validateFault(const QString &name, const QString &arg, QString *error)

@@ -28,6 +28,8 @@ inline const QString RefuseFile = QStringLiteral("refuse-file");
 // ARG step: every session ends once that step has answered.
 inline const QString SessionExpire = QStringLiteral("session-expire");
 inline const QString ListNewestFirst = QStringLiteral("list-newest-first");
+// The save answers with the inspection list and stores nothing.
+inline const QString SaveLost = QStringLiteral("save-lost");
 } // namespace fault
 
 // Steps of a submission, by the request that leads to the next page.

@@ -248,9 +248,11 @@ pages::Frame Server::Impl::searchPage(Session &s)
     for (const QString &y : s.results)
         if (Site *site = findSite(s, y))
             found.append(*site);
-    return frame(s, QStringLiteral("YHHYL"), kSearchPath, QStringLiteral("YDS - YİBF Listesi"),
-                 QStringLiteral("YİBF Listesi"),
-                 pages::searchContent(s.base, s.query, s.searched ? &found : nullptr));
+    const bool emptied = faults.contains(fault::SeveralResults) && found.size() > 1;
+    return frame(
+        s, QStringLiteral("YHHYL"), kSearchPath, QStringLiteral("YDS - YİBF Listesi"),
+        QStringLiteral("YİBF Listesi"),
+        pages::searchContent(s.base, emptied ? QString() : s.query, s.searched ? &found : nullptr));
 }
 
 pages::Frame Server::Impl::sitePage(Session &s, Site &site)
@@ -354,7 +356,10 @@ pages::Frame Server::Impl::search(Session &s, const QString &query)
     s.results.clear();
     s.searched = true;
     const bool first = s.searches++ == 0;
-    if (faults.contains(fault::NoResult))
+    // Under several-results the result page empties the number, as some portal versions do; a
+    // search for no number then finds nothing.
+    if (faults.contains(fault::NoResult) ||
+        (faults.contains(fault::SeveralResults) && s.query.isEmpty()))
         return searchPage(s);
     for (Site *site : visibleSites(s))
         if (s.query.isEmpty() || site->yibf == s.query)
@@ -447,6 +452,8 @@ pages::Frame Server::Impl::save(Session &s, Site &site, const httplib::Request &
         return confirmationPage(s, site, QStringLiteral("Beyan onaylanmadan kayıt yapılamaz."));
     const Draft dr = *s.draft;
     s.draft.reset();
+    if (faults.contains(fault::SaveLost))
+        return listPage(s, site);
     Inspection ins;
     ins.date = faults.contains(fault::SaveYesterday) ? today().addDays(-1) : today();
     ins.percent = dr.percent;
