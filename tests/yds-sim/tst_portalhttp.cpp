@@ -121,7 +121,8 @@ private Q_SLOTS:
         row("unknown code, own text", "unknown-code=main:YENI_Z", "", "main", "YENI_Z", "");
         row("no search result", "no-result", "", "search", "YHHYL",
             "Aradığınız kriterlere uygun kayıt bulunamadı.", 0);
-        row("several results", "several-results", "", "search", "YHHYL", "", 3);
+        row("several results, the number emptied", "several-results", "", "search", "YHHYL",
+            "id=\"oyds_form:dosya_no\" name=\"oyds_form:dosya_no\" value=\"\"", 3);
         row("another site's page", "other-site=7654321", "", "open", "YHHYR",
             "<span id=\"oyds_form:id\">7654321 / ");
         row("save dated yesterday", "save-yesterday", "", "save", "DYDYL",
@@ -132,6 +133,7 @@ private Q_SLOTS:
             "data-kabul=\"0\"");
         row("file refused: the upload turned back", "refuse-file", "", "continue", "DYDYI",
             error + "Fotoğraf dosyası kabul edilmedi.</span>");
+        row("save lost", "save-lost", "", "save", "DYDYL", "", 2);
         row("newest first: the list", "list-newest-first", "", "list", "DYDYL",
             table + day(30) + "</td><td>25</td>", 2);
         row("newest first: the saved row first", "list-newest-first", "", "save", "DYDYL",
