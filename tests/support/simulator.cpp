@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <httplib.h>
@@ -15,9 +14,24 @@ std::string ss(const QString &s)
 {
     return s.toStdString();
 }
-QString qs(const std::string &s)
+
+// A test endpoint's answer; nothing unless it is 200.
+std::optional<QByteArray> call(const QString &base, bool post, const std::string &path,
+                               const httplib::Params &params = {}, const QByteArray &body = {})
 {
-    return QString::fromStdString(s);
+    httplib::Client c(ss(base));
+    c.set_read_timeout(10, 0);
+    const auto res = !post           ? c.Get(path, params, httplib::Headers{})
+                     : body.isNull() ? c.Post(path, params)
+                                     : c.Post(path, body.toStdString(), "application/json");
+    if (!res || res->status != 200)
+        return std::nullopt;
+    return QByteArray::fromStdString(res->body);
+}
+
+QJsonDocument json(const std::optional<QByteArray> &body)
+{
+    return QJsonDocument::fromJson(body.value_or(QByteArray()));
 }
 } // namespace
 
@@ -44,11 +58,6 @@ QString Simulator::frontBase() const
     return m_server->frontBase();
 }
 
-QString Simulator::loginUrl() const
-{
-    return appUrl(QStringLiteral("/yds/rol/ziyaretci/LA_G_Z_K.jsf"));
-}
-
 platform::Deployment Simulator::deployment() const
 {
     platform::Deployment d = platform::Deployment::builtIn();
@@ -58,22 +67,12 @@ platform::Deployment Simulator::deployment() const
     return d;
 }
 
-std::unique_ptr<httplib::Client> Simulator::client() const
-{
-    auto c = std::make_unique<httplib::Client>(ss(appBase()));
-    c->set_read_timeout(10, 0);
-    return c;
-}
-
 QString Simulator::latestCode(const QString &sessionId) const
 {
     httplib::Params params;
     if (!sessionId.isEmpty())
         params.emplace("session", ss(sessionId));
-    const auto res = client()->Get("/__test/code", params, httplib::Headers{});
-    if (!res || res->status != 200)
-        return {};
-    return QJsonDocument::fromJson(QByteArray::fromStdString(res->body))
+    return json(call(appBase(), false, "/__test/code", params))
         .object()
         .value(QLatin1String("code"))
         .toString();
@@ -81,64 +80,65 @@ QString Simulator::latestCode(const QString &sessionId) const
 
 QJsonArray Simulator::records() const
 {
-    const auto res = client()->Get("/__test/records");
-    return res ? QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).array()
-               : QJsonArray();
-}
-
-QByteArray Simulator::recordFile(int id) const
-{
-    const auto res = client()->Get(ss(QStringLiteral("/__test/records/%1/file").arg(id)));
-    return res && res->status == 200 ? QByteArray::fromStdString(res->body) : QByteArray();
-}
-
-QJsonArray Simulator::sites() const
-{
-    const auto res = client()->Get("/__test/sites");
-    return res ? QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).array()
-               : QJsonArray();
+    return json(call(appBase(), false, "/__test/records")).array();
 }
 
 bool Simulator::setFault(const QString &name, const QString &arg) const
 {
-    const httplib::Params params{{"name", ss(name)}, {"arg", ss(arg)}};
-    const auto res = client()->Post("/__test/fault", params);
-    return res && res->status == 200;
+    return call(appBase(), true, "/__test/fault", {{"name", ss(name)}, {"arg", ss(arg)}})
+        .has_value();
 }
 
 bool Simulator::clearFaults(const QString &name) const
 {
-    const httplib::Params params{{"name", ss(name)}};
-    const auto res = client()->Post("/__test/clear-faults", params);
-    return res && res->status == 200;
+    return call(appBase(), true, "/__test/clear-faults", {{"name", ss(name)}}).has_value();
 }
 
 bool Simulator::reset(const QByteArray &seedJson) const
 {
-    const auto res = client()->Post("/__test/reset", seedJson.toStdString(), "application/json");
-    return res && res->status == 200;
+    return call(appBase(), true, "/__test/reset", {}, seedJson.isNull() ? QByteArray("") : seedJson)
+        .has_value();
 }
 
 bool Simulator::setToday(const QDate &date) const
 {
-    const httplib::Params params{{"date", ss(date.toString(Qt::ISODate))}};
-    const auto res = client()->Post("/__test/today", params);
-    return res && res->status == 200;
+    return call(appBase(), true, "/__test/today", {{"date", ss(date.toString(Qt::ISODate))}})
+        .has_value();
 }
 
 bool Simulator::expireSessions(const QString &sessionId) const
 {
-    const httplib::Params params{{"session", ss(sessionId)}};
-    const auto res = client()->Post("/__test/expire-sessions", params);
-    return res && res->status == 200;
+    return call(appBase(), true, "/__test/expire-sessions", {{"session", ss(sessionId)}})
+        .has_value();
 }
 
 QJsonObject Simulator::status() const
 {
-    const auto res = client()->Get("/__test/status");
-    return res ? QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object()
-               : QJsonObject();
+    return json(call(appBase(), false, "/__test/status")).object();
 }
+
+namespace {
+// One request with the session's cookie; a new session's cookie is kept.
+template <typename Send> PortalClient::Page exchange(QString &session, Send send)
+{
+    httplib::Headers h;
+    if (!session.isEmpty())
+        h.emplace("Cookie", ss(QStringLiteral("JSESSIONID=") + session));
+    const httplib::Result res = send(h);
+    PortalClient::Page p;
+    if (!res)
+        return p;
+    static const QRegularExpression cookie(QStringLiteral("JSESSIONID=([^;]+)"));
+    const auto m = cookie.match(QString::fromStdString(res->get_header_value("Set-Cookie")));
+    if (m.hasMatch())
+        session = m.captured(1);
+    p.status = res->status;
+    p.body = QByteArray::fromStdString(res->body);
+    p.html = QString::fromUtf8(p.body);
+    p.location = QString::fromStdString(res->get_header_value("Location"));
+    return p;
+}
+} // namespace
 
 PortalClient::PortalClient(const QString &base, int readTimeoutSeconds)
     : m_client(std::make_unique<httplib::Client>(ss(base)))
@@ -149,69 +149,32 @@ PortalClient::PortalClient(const QString &base, int readTimeoutSeconds)
 
 PortalClient::~PortalClient() = default;
 
-void PortalClient::keepCookie(const QString &setCookie)
-{
-    static const QRegularExpression re(QStringLiteral("JSESSIONID=([^;]+)"));
-    const auto m = re.match(setCookie);
-    if (m.hasMatch())
-        m_session = m.captured(1);
-}
-
-namespace {
-PortalClient::Page toPage(const httplib::Result &res)
-{
-    PortalClient::Page p;
-    if (!res)
-        return p;
-    p.status = res->status;
-    p.body = QByteArray::fromStdString(res->body);
-    p.html = QString::fromUtf8(p.body);
-    p.location = qs(res->get_header_value("Location"));
-    return p;
-}
-} // namespace
-
 PortalClient::Page PortalClient::get(const QString &path)
 {
-    httplib::Headers h;
-    if (!m_session.isEmpty())
-        h.emplace("Cookie", ss(QStringLiteral("JSESSIONID=") + m_session));
-    auto res = m_client->Get(ss(path), h);
-    if (res)
-        keepCookie(qs(res->get_header_value("Set-Cookie")));
-    return toPage(res);
+    return exchange(m_session,
+                    [&](const httplib::Headers &h) { return m_client->Get(ss(path), h); });
 }
 
 PortalClient::Page PortalClient::post(const QString &path, const Fields &fields)
 {
-    httplib::Headers h;
-    if (!m_session.isEmpty())
-        h.emplace("Cookie", ss(QStringLiteral("JSESSIONID=") + m_session));
     httplib::Params params;
     for (const auto &f : fields)
         params.emplace(ss(f.first), ss(f.second));
-    auto res = m_client->Post(ss(path), h, params);
-    if (res)
-        keepCookie(qs(res->get_header_value("Set-Cookie")));
-    return toPage(res);
+    return exchange(m_session,
+                    [&](const httplib::Headers &h) { return m_client->Post(ss(path), h, params); });
 }
 
 PortalClient::Page PortalClient::postMultipart(const QString &path, const Fields &fields,
                                                const QString &fileField, const QString &fileName,
-                                               const QByteArray &bytes, const QString &contentType)
+                                               const QByteArray &bytes)
 {
-    httplib::Headers h;
-    if (!m_session.isEmpty())
-        h.emplace("Cookie", ss(QStringLiteral("JSESSIONID=") + m_session));
     httplib::MultipartFormDataItems items;
     for (const auto &f : fields)
         items.push_back({ss(f.first), ss(f.second), "", ""});
     if (!fileField.isEmpty())
-        items.push_back({ss(fileField), bytes.toStdString(), ss(fileName), ss(contentType)});
-    auto res = m_client->Post(ss(path), h, items);
-    if (res)
-        keepCookie(qs(res->get_header_value("Set-Cookie")));
-    return toPage(res);
+        items.push_back({ss(fileField), bytes.toStdString(), ss(fileName), "image/jpeg"});
+    return exchange(m_session,
+                    [&](const httplib::Headers &h) { return m_client->Post(ss(path), h, items); });
 }
 
 std::optional<QString> screenCode(const QString &text)
@@ -227,29 +190,13 @@ std::optional<QString> screenCode(const QString &text)
     return window;
 }
 
-QString pageTitle(const QString &html)
-{
-    static const QRegularExpression re(QStringLiteral("<title>(.*?)</title>"));
-    return re.match(html).captured(1);
-}
-
-QString elementHtml(const QString &html, const QString &id)
-{
-    const qsizetype at = html.indexOf(QStringLiteral("id=\"%1\"").arg(id));
-    if (at < 0)
-        return {};
-    const qsizetype open = html.lastIndexOf(QLatin1Char('<'), at);
-    const qsizetype start = html.indexOf(QLatin1Char('>'), at) + 1;
-    const QString tag =
-        html.mid(open + 1).section(QRegularExpression(QStringLiteral("[\\s>]")), 0, 0);
-    const qsizetype end = html.indexOf(QStringLiteral("</%1>").arg(tag), start);
-    return end < 0 ? QString() : html.mid(start, end - start);
-}
-
 QList<QStringList> tableRows(const QString &html, const QString &tbodyId)
 {
     QList<QStringList> rows;
-    const QString body = elementHtml(html, tbodyId);
+    const qsizetype at = html.indexOf(QStringLiteral("<tbody id=\"%1\">").arg(tbodyId));
+    if (at < 0)
+        return rows;
+    const QString body = html.mid(at, html.indexOf(QLatin1String("</tbody>"), at) - at);
     static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"),
                                         QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression cell(QStringLiteral("<td>(.*?)</td>"),
@@ -263,39 +210,6 @@ QList<QStringList> tableRows(const QString &html, const QString &tbodyId)
         rows << cells;
     }
     return rows;
-}
-
-std::optional<QString> loginMessage(const QString &html)
-{
-    // The program's own reading: second form, block after the forgotten-password image.
-    qsizetype form = -1;
-    for (int i = 0; i < 2; ++i) {
-        form = html.indexOf(QLatin1String("<form"), form + 1, Qt::CaseInsensitive);
-        if (form < 0)
-            return std::nullopt;
-    }
-    const qsizetype end = html.indexOf(QLatin1String("</form>"), form, Qt::CaseInsensitive);
-    const QString t = html.mid(form, end - form);
-    const qsizetype p0 = t.indexOf(QLatin1String("sifreunuttum.gif"));
-    const qsizetype p1 = t.indexOf(QLatin1String("<div"), p0 < 0 ? 0 : p0, Qt::CaseInsensitive);
-    if (p1 < 0)
-        return std::nullopt;
-    const qsizetype p2 = t.indexOf(QLatin1String("</div>"), p1 + 1, Qt::CaseInsensitive);
-    const qsizetype p3 = t.indexOf(QLatin1String("<td>"), p1 + 1, Qt::CaseInsensitive);
-    const qsizetype p4 = t.indexOf(QLatin1String("</td>"), p1 + 1, Qt::CaseInsensitive);
-    if (p3 < 0 || p4 < 0 || p2 < 0 || !(p3 < p4 && p4 < p2))
-        return std::nullopt;
-    return t.mid(p3 + 4, p4 - p3 - 4);
-}
-
-std::optional<QString> errorText(const QString &html)
-{
-    const qsizetype a = html.indexOf(QLatin1String("errorText"));
-    if (a < 0)
-        return std::nullopt;
-    const qsizetype b = html.indexOf(QLatin1Char('>'), a);
-    const qsizetype c = html.indexOf(QLatin1Char('<'), b);
-    return html.mid(b + 1, c - b - 1);
 }
 
 QByteArray sampleJpeg(int width, int height)

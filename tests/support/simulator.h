@@ -1,7 +1,7 @@
 #pragma once
 
 // The portal simulator for tests: started in-process on free ports, with its test endpoints.
-// Link `yds_sim_testing`. Typical use:
+// Link `tarvek_testsupport`. Typical use:
 //
 //     ydssim::testing::Simulator sim;
 //     QVERIFY2(sim.start(), qPrintable(sim.error()));
@@ -42,8 +42,6 @@ public:
 
     QString appBase() const;
     QString frontBase() const;
-    QString appUrl(const QString &path) const { return appBase() + path; }
-    QString loginUrl() const;
     QString frontUrl() const { return frontBase() + QLatin1Char('/'); }
     // The built-in deployment with the portal's hosts and the update host pointed here.
     platform::Deployment deployment() const;
@@ -51,8 +49,6 @@ public:
     // The test endpoints, over HTTP as any other process would call them.
     QString latestCode(const QString &sessionId = {}) const;
     QJsonArray records() const;
-    QByteArray recordFile(int id) const;
-    QJsonArray sites() const;
     bool setFault(const QString &name, const QString &arg = {}) const;
     bool clearFaults(const QString &name = {}) const;
     bool reset(const QByteArray &seedJson = {}) const;
@@ -62,17 +58,12 @@ public:
     // {"sessions": live, "loggedIn": N, "logins": accepted since the reset, "held": answers}
     QJsonObject status() const;
 
-    // Logins of the built-in seed.
+    // Logins of the built-in seed; the site has two earlier inspections, the last at 25.
     static QString demoUser() { return QStringLiteral("ornekyd"); }
     static QString demoPassword() { return QStringLiteral("Ornek.2026"); }
-    static QString demoYibf()
-    {
-        return QStringLiteral("1234567");
-    } // two earlier inspections, last 25
-    static QString recentYibf() { return QStringLiteral("1234569"); } // inspected 3 days ago
+    static QString demoYibf() { return QStringLiteral("1234567"); }
 
 private:
-    std::unique_ptr<httplib::Client> client() const;
     std::unique_ptr<ydssim::Server> m_server;
     QString m_error;
 };
@@ -96,29 +87,21 @@ public:
     Page get(const QString &path);
     Page post(const QString &path, const Fields &fields);
     Page postMultipart(const QString &path, const Fields &fields, const QString &fileField,
-                       const QString &fileName, const QByteArray &bytes,
-                       const QString &contentType = QStringLiteral("image/jpeg"));
+                       const QString &fileName, const QByteArray &bytes);
     QString sessionId() const { return m_session; }
 
 private:
-    void keepCookie(const QString &setCookie);
     std::unique_ptr<httplib::Client> m_client;
     QString m_session;
 };
 
-// Reading pages as the program does.
+// Reading pages as the program does, but written apart from the program's readers so that a
+// fault in one cannot hide in the other.
 // The code in the 8-character window 12 characters after "Ekran Kodu", blanks removed; no value
 // when the label is missing.
 std::optional<QString> screenCode(const QString &text);
-QString pageTitle(const QString &html);
-// Inner HTML of the element with this id (elements that do not nest their own tag).
-QString elementHtml(const QString &html, const QString &id);
 // Rows of a table body (by id) as cell texts, tags stripped.
 QList<QStringList> tableRows(const QString &html, const QString &tbodyId);
-// The portal's message in the login form: the cell after "sifreunuttum.gif" in the second form.
-std::optional<QString> loginMessage(const QString &html);
-// The text after an element of class "errorText", up to the next tag.
-std::optional<QString> errorText(const QString &html);
 // A small real JPEG photograph.
 QByteArray sampleJpeg(int width = 64, int height = 48);
 

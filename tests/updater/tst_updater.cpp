@@ -1,14 +1,11 @@
+// The updater against a local update host: what it installs, what it refuses (and then leaves
+// the installed program exactly as it was), and the real program recovering from a killed run.
 #include "core/hostutil.h"
 #include "core/updatesource.h"
-#include "core/versionlist.h"
-#include "platform/deployment.h"
-#include "platform/testing/testplatform.h"
 #include "updater.h"
 #include "updateserver.h"
 
 #include <QDirIterator>
-#include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,20 +15,18 @@
 
 #include <map>
 
-using platform::testing::TestPlatform;
-
 namespace {
 using Files = std::map<QString, QByteArray>;
 
 // Stored unless deflate is asked for: a test can then reach a file's bytes inside the package.
-QByteArray zipOf(const std::vector<std::pair<QString, QByteArray>> &files, bool deflate = false)
+QByteArray zipOf(const Files &files, bool deflate = false)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("p.zip"));
+    QByteArray zip(8 << 20, '\0');
+    size_t used = 0;
     archive *a = archive_write_new();
     archive_write_set_format_zip(a);
     archive_write_set_options(a, deflate ? "zip:compression=deflate" : "zip:compression=store");
-    archive_write_open_filename(a, QFile::encodeName(path).constData());
+    archive_write_open_memory(a, zip.data(), size_t(zip.size()), &used);
     for (const auto &[name, data] : files) {
         archive_entry *e = archive_entry_new();
         archive_entry_set_pathname(e, name.toUtf8().constData());
@@ -44,8 +39,7 @@ QByteArray zipOf(const std::vector<std::pair<QString, QByteArray>> &files, bool 
     }
     archive_write_close(a);
     archive_write_free(a);
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return zip.left(qsizetype(used));
 }
 
 // Every file under a folder with its bytes (the installed program "as it was").
@@ -55,225 +49,138 @@ Files snapshot(const QString &folder)
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile f(it.next());
-        if (f.open(QIODevice::ReadOnly))
-            files[QDir(folder).relativeFilePath(f.fileName())] = f.readAll();
+        files[QDir(folder).relativeFilePath(f.fileName())] =
+            f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     return files;
 }
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-    f.setPermissions(f.permissions() | QFile::ExeOwner);
-}
-
-const QByteArray kOldProgram = VersionedScript(QStringLiteral("1.0.0.5"));
 const QByteArray kNewProgram = VersionedScript(QStringLiteral("1.0.0.7"), "echo yeni\n");
 const QByteArray kNewUpdater = VersionedScript(QStringLiteral("1.0.0.4"));
-const QString kProgramZip = UpdateServer::packagePath(QStringLiteral("TarvekFOTO.zip"));
-const QString kUpdaterZip = UpdateServer::packagePath(QStringLiteral("Tarvek_Guncelleme.zip"));
+const QString kProgramZip = QStringLiteral("TarvekFOTO.zip");
 } // namespace
 
 class tst_updater : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-
-    void update_data();
-    void update();
-    void secondUpdaterLeavesQuietly();
-    void realUpdaterRecoversFromAKilledRun();
-
-private:
-    std::unique_ptr<TestPlatform> m_tp;
-    std::unique_ptr<UpdateServer> m_server;
-    std::unique_ptr<QTemporaryDir> m_folder;
-    QString folder() const { return m_folder->path(); }
-};
-
-void tst_updater::init()
-{
-    m_tp = std::make_unique<TestPlatform>();
-    m_server = std::make_unique<UpdateServer>();
-    m_folder = std::make_unique<QTemporaryDir>();
-    writeFile(folder() + QStringLiteral("/TarvekFOTO"), kOldProgram);
-    writeFile(folder() + QStringLiteral("/Tarvek_Guncelleme"), VersionedScript("1.0.0.3"));
-    writeFile(folder() + QStringLiteral("/ayar/okunacak.txt"), "eski");
-    writeFile(folder() + QStringLiteral("/belgeler"), "bir dosya, klasör değil");
-    m_server->serveSigned(UpdateServer::listPath(),
-                          (ListLine("TarvekFOTO.zip", "1.0.0.7") + "\r\n" +
-                           ListLine("Tarvek_Guncelleme.zip", "1.0.0.4"))
-                              .toLatin1());
-}
-
-void tst_updater::cleanup()
-{
-    platform::Deployment::setCurrent(platform::Deployment::builtIn());
-    m_folder.reset();
-    m_server.reset();
-    m_tp.reset();
-}
-
-void tst_updater::update_data()
-{
-    QTest::addColumn<QByteArray>("programPackage");
-    QTest::addColumn<QString>("how"); // how the program's package is served
-    QTest::addColumn<QByteArray>("updaterPackage");
-    QTest::addColumn<QString>("message"); // "": the update succeeds
-
-    const QByteArray good = zipOf({{"TarvekFOTO", kNewProgram},
-                                   {"ayar/okunacak.txt", "yeni"},
-                                   {"dokumanlar/yeni.txt", "ek"}});
-    const QByteArray updater = zipOf({{"Tarvek_Guncelleme", kNewUpdater}});
-    QTest::newRow("correctly signed packages") << good << "signed" << updater << "";
-    const QString badSignature =
-        QStringLiteral("Güncelleme paketinin imzası doğrulanamadı: TarvekFOTO.zip");
-    QTest::newRow("unsigned package") << good << "unsigned" << updater << badSignature;
-    QTest::newRow("tampered after signing") << good << "tampered" << updater << badSignature;
-    QTest::newRow("signed by another key") << good << "other key" << updater << badSignature;
-    QTest::newRow("no list") << good << "no list" << updater
-                             << "Güncelleme listesi alınamadı (HTTP 404)...";
-    QTest::newRow("package over its limit")
-        << zipOf({{"TarvekFOTO", kNewProgram}, {"ek", QByteArray(70 * 1024, 'x')}}) << "signed"
-        << updater << "Güncelleme paketi indirilemedi: TarvekFOTO.zip (boyut sınırı aşıldı";
-    QTest::newRow("trickling host")
-        << good << "trickle" << updater << "Güncelleme süre sınırını aştı (1 sn).";
-    QTest::newRow("cancelled") << good << "cancel" << updater << "Güncelleme iptal edildi.";
-    const QString unpack = QStringLiteral("Güncelleme paketi açılamadı: ");
-    QTest::newRow("signed, not an archive")
-        << QByteArray("<html>Bakımdayız</html>") << "signed" << updater
-        << unpack + "TarvekFOTO.zip (paket okunamadı)";
-    QTest::newRow("zip bomb")
-        << zipOf({{"TarvekFOTO", kNewProgram}, {"bomba", QByteArray(4 << 20, '\0')}}, true)
-        << "signed" << updater << unpack + "TarvekFOTO.zip (açılınca 1.0 MB sınırını aşıyor)";
-    QTest::newRow("path outside the folder")
-        << zipOf({{"TarvekFOTO", kNewProgram}, {"../../disari.txt", "x"}}) << "signed" << updater
-        << unpack + "TarvekFOTO.zip (geçersiz dosya yolu: ../../disari.txt)";
-    QTest::newRow("package without the program")
-        << zipOf({{"ayar/okunacak.txt", "yeni"}}) << "signed" << updater
-        << "Güncelleme paketi bozuk: TarvekFOTO.zip (paket programı içermiyor)";
-    QTest::newRow("package older than listed")
-        << zipOf({{"TarvekFOTO", VersionedScript(QStringLiteral("1.0.0.6"))}}) << "signed"
-        << updater
-        << "Güncelleme paketi bozuk: TarvekFOTO.zip (paketteki sürüm listedekinden eski)";
-    QTest::newRow("second package broken")
-        << good << "signed" << QByteArray("PK\x03\x04 kesik") << unpack + "Tarvek_Guncelleme.zip";
-    QTest::newRow("second package fails to place")
-        << good << "signed"
-        << zipOf({{"Tarvek_Guncelleme", kNewUpdater}, {"belgeler/x.txt", "bir dosyanın altına"}})
-        << "Güncelleme dosyaları yerine konulamadı...";
-}
-
-void tst_updater::update()
-{
-    QFETCH(QByteArray, programPackage);
-    QFETCH(QString, how);
-    QFETCH(QByteArray, updaterPackage);
-    QFETCH(QString, message);
-
-    m_server->serveSigned(kProgramZip, programPackage,
-                          how == QStringLiteral("other key") ? NewKeyPair() : VendorKey());
-    m_server->serveSigned(kUpdaterZip, updaterPackage);
-    if (how == QStringLiteral("unsigned"))
-        m_server->drop(kProgramZip + QStringLiteral(".sig"));
-    if (how == QStringLiteral("tampered"))
-        m_server->serve(kProgramZip, {QByteArray(programPackage).replace("yeni", "YENI")});
-    if (how == QStringLiteral("no list"))
-        m_server->drop(UpdateServer::listPath());
-    if (how == QStringLiteral("trickle") || how == QStringLiteral("cancel"))
-        m_server->serve(kProgramZip, {{}, true});
-    platform::Deployment d = m_server->deployment();
-    d.updatePackageMaxBytes = 64 * 1024;
-    d.updateUnpackedMaxBytes = 1024 * 1024;
-    d.updateOverallTimeoutMs = how == QStringLiteral("trickle") ? 1000 : 60000;
-    platform::Deployment::setCurrent(d);
-
-    const Files before = snapshot(folder());
-    UpdateControl control;
-    control.onStatus = [&](const QString &text) {
-        if (how == QStringLiteral("cancel") && text.contains(QStringLiteral("indiriliyor")))
-            control.cancel();
-    };
-    const int exitCode = RunUpdater(folder(), control);
-    // Either way the operator works on with the program, which will not start us again.
-    QCOMPARE(m_tp->launcher->calls.size(), 1);
-    QCOMPARE(m_tp->launcher->calls.first().program, folder() + QStringLiteral("/TarvekFOTO"));
-    QVERIFY(QFile::remove(AfterUpdateMarker(folder())));
-    Files expected = before;
-    if (message.isEmpty()) {
-        QCOMPARE(exitCode, 0);
-        QCOMPARE(m_tp->messages->texts(), QStringList());
-        expected["TarvekFOTO"] = kNewProgram;
-        expected["Tarvek_Guncelleme"] = kNewUpdater;
-        expected["ayar/okunacak.txt"] = "yeni";
-        expected["dokumanlar/yeni.txt"] = "ek";
-        QVERIFY(QFileInfo(folder() + QStringLiteral("/TarvekFOTO")).isExecutable());
-    } else {
-        QCOMPARE(exitCode, 1);
-        QCOMPARE(m_tp->messages->shown.size(), 1);
-        const QString shown = m_tp->messages->shown.first().text;
-        QVERIFY2(shown.startsWith(message), qPrintable(shown));
-        QVERIFY(shown.contains(QStringLiteral("Kurulu program değiştirilmedi.")));
+    void update_data()
+    {
+        QTest::addColumn<QByteArray>("programPackage");
+        QTest::addColumn<QString>("how");     // how the packages are served
+        QTest::addColumn<QString>("message"); // the beginning of what the operator is told
+        const auto row = [](const char *name, const QByteArray &program, const char *how,
+                            const QString &message) {
+            QTest::newRow(name) << program << QString::fromUtf8(how) << message;
+        };
+        const QByteArray good = zipOf({{"TarvekFOTO", kNewProgram}});
+        const QString badSignature =
+            QStringLiteral("Güncelleme paketinin imzası doğrulanamadı: TarvekFOTO.zip");
+        const QString unpack = QStringLiteral("Güncelleme paketi açılamadı: TarvekFOTO.zip (");
+        row("unsigned package", good, "unsigned", badSignature);
+        row("tampered after signing", good, "tampered", badSignature);
+        row("signed by another key", good, "other key", badSignature);
+        row("package over its limit",
+            zipOf({{"TarvekFOTO", kNewProgram}, {"ek", QByteArray(70000, 'x')}}), "signed",
+            "Güncelleme paketi indirilemedi: TarvekFOTO.zip (boyut sınırı aşıldı");
+        row("trickling host", good, "trickle", "Güncelleme süre sınırını aştı (1 sn).");
+        row("zip bomb",
+            zipOf({{"TarvekFOTO", kNewProgram}, {"bomba", QByteArray(4 << 20, '\0')}}, true),
+            "signed", unpack + "açılınca 1.0 MB sınırını aşıyor)");
+        row("path outside the folder",
+            zipOf({{"TarvekFOTO", kNewProgram}, {"../../disari.txt", "x"}}), "signed",
+            unpack + "geçersiz dosya yolu: ../../disari.txt)");
+        // Every package is checked before a file is touched; a failed swap puts back what it moved.
+        row("second package fails to place", good, "misplaced",
+            "Güncelleme dosyaları yerine konulamadı...");
     }
-    // Nothing else: no staging folder, no lock, no stray file.
-    QCOMPARE(snapshot(folder()), expected);
-}
 
-void tst_updater::secondUpdaterLeavesQuietly()
-{
-    QLockFile running(folder() + QLatin1Char('/') + UpdateLockFileName());
-    QVERIFY(running.tryLock(0));
-    UpdateControl control;
-    QCOMPARE(RunUpdater(folder(), control), 1);
-    QVERIFY(m_tp->messages->shown.isEmpty());
-    QVERIFY(m_tp->launcher->calls.isEmpty());
-    QCOMPARE(m_server->requests(UpdateServer::listPath()), 0);
-}
+    void update()
+    {
+        QFETCH(QByteArray, programPackage);
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        Installation at;
+        Files updater{{"Tarvek_Guncelleme", kNewUpdater}};
+        if (how == "misplaced") // a file under the name of an installed file
+            updater["belgeler/x.txt"] = "bir dosyanın altına";
+        at.serveSigned(QStringLiteral("Tarvek_Guncelleme.zip"), zipOf(updater));
+        at.serveSigned(kProgramZip, programPackage, how == "other key" ? NewKeyPair() : kVendorKey);
+        if (how == "unsigned")
+            at.drop(kProgramZip + ".sig");
+        if (how == "tampered")
+            at.serve(kProgramZip, programPackage.replace("yeni", "YENI"));
+        if (how == "trickle")
+            at.trickle(kProgramZip);
+        platform::Deployment d = platform::Deployment::current();
+        d.updatePackageMaxBytes = 64 * 1024;
+        d.updateUnpackedMaxBytes = 1024 * 1024;
+        d.updateOverallTimeoutMs = how == "trickle" ? 1000 : 60000;
+        platform::Deployment::setCurrent(d);
+        Files expected = snapshot(at.dir.path());
 
-// The real program, as the update check starts it, configured by the deployment file beside it:
-// killed in the middle of a download, then started again over what it left behind.
-void tst_updater::realUpdaterRecoversFromAKilledRun()
-{
-    const QString updater = folder() + QStringLiteral("/Tarvek_Guncelleme");
-    QFile::remove(updater);
-    QVERIFY(QFile::copy(QStringLiteral(TARVEK_UPDATER_FILE), updater));
-    writeFile(folder() + QStringLiteral("/tarvek-deployment.ini"),
-              "[update]\nhost=" + m_server->host().toLatin1() +
-                  "\npublic_key=" + VendorKey().publicKey.toBase64() + "\ntimeout_ms=5000\n");
-    m_server->serveSigned(UpdateServer::listPath(),
-                          (ListLine("TarvekFOTO.zip", "1.0.0.7") + "\r\n" +
-                           ListLine("Tarvek_Guncelleme.zip", FileVersionText(updater)))
-                              .toLatin1());
-    m_server->serve(kProgramZip, {{}, true});
-    QProcess p;
-    p.start(updater, {});
-    const auto leftovers = [&] {
-        return QDir(folder()).entryList({".guncelleme*"}, QDir::AllEntries | QDir::Hidden);
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(leftovers().size(), 2, 20000); // the lock and a staging folder
-    p.kill();
-    QVERIFY(p.waitForFinished(10000));
-    // A swap cut short by the kill as well: the file it had replaced goes back.
-    writeFile(folder() + QStringLiteral("/.guncelleme-kesik/eski/ayar/okunacak.txt"), "eski");
-    writeFile(folder() + QStringLiteral("/ayar/okunacak.txt"), "yarım");
+        UpdateControl control;
+        QCOMPARE(RunUpdater(at.dir.path(), control), 1);
+        // The operator is told once and works on with the program, which will not start us again.
+        const QStringList shown = at.tp.messages->texts();
+        QVERIFY2(shown.size() == 1 && shown[0].startsWith(message), qPrintable(shown.join('|')));
+        QCOMPARE(at.tp.launcher->calls.size(), 1);
+        QCOMPARE(at.tp.launcher->calls[0].program, at.file("TarvekFOTO"));
+        QVERIFY(QFile::remove(AfterUpdateMarker(at.dir.path())));
+        // Nothing else: no staging folder, no lock, no stray file.
+        QCOMPARE(snapshot(at.dir.path()), expected);
+    }
 
-    const QByteArray started = VersionedScript(
-        QStringLiteral("1.0.0.7"), "echo basladi > \"$(dirname \"$0\")/basladi.txt\"\n");
-    m_server->serveSigned(kProgramZip, zipOf({{"TarvekFOTO", started}}));
-    p.start(updater, {});
-    QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(p.exitCode(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder() + QStringLiteral("/basladi.txt")), 10000);
-    QCOMPARE(FileVersionText(folder() + QStringLiteral("/TarvekFOTO")), QStringLiteral("1.0.0.7"));
-    QCOMPARE(snapshot(folder()).at("ayar/okunacak.txt"), QByteArray("eski"));
-    // What is left is the marker for the program, which it removes at its check.
-    QCOMPARE(leftovers(), QStringList{".guncelleme.bitti"});
-}
+    // The real program, as the update check starts it, configured by the deployment file beside
+    // it: a second one leaves a running one alone; killed in the middle of a download, it is
+    // started again over what it left behind and brings both programs up to date.
+    void realUpdaterRecoversFromAKilledRun()
+    {
+        Installation at;
+        const QString updater = at.file("Tarvek_Guncelleme");
+        QVERIFY(QFile::remove(updater) &&
+                QFile::copy(QStringLiteral(TARVEK_UPDATER_FILE), updater));
+        QVERIFY(!FileVersionText(updater).isEmpty()); // or no list could ever update it
+        at.list(QStringLiteral("9.0.0.0"));
+        QVERIFY(WriteFile(at.file("tarvek-deployment.ini"),
+                          "[update]\nhost=" + at.host.toLatin1() + "\npublic_key=" +
+                              kVendorKey.publicKey.toBase64() + "\ntimeout_ms=5000\n"));
+        at.trickle(kProgramZip);
+        Files expected = snapshot(at.dir.path());
+        QProcess p;
+        p.start(updater, {});
+        const auto leftovers = [&] {
+            return QDir(at.dir.path()).entryList({".guncelleme*"}, QDir::AllEntries | QDir::Hidden);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(leftovers().size(), 2, 20000); // the lock and a staging folder
+        QProcess second;
+        second.start(updater, {});
+        QVERIFY(second.waitForFinished(10000) && second.exitCode() == 1 && leftovers().size() == 2);
+        p.kill();
+        QVERIFY(p.waitForFinished(10000));
+        // A swap cut short by the kill as well: the file it had replaced goes back.
+        WriteFile(at.file(".guncelleme-kesik/eski/ayar/okunacak.txt"), "eski");
+        WriteFile(at.file("ayar/okunacak.txt"), "yarım");
+
+        const Files program{
+            {"TarvekFOTO", VersionedScript(QStringLiteral("1.0.0.7"),
+                                           "echo basladi > \"$(dirname \"$0\")/basladi.txt\"\n")},
+            {"dokumanlar/yeni.txt", "ek"}};
+        const Files newUpdater{{"Tarvek_Guncelleme", VersionedScript(QStringLiteral("9.0.0.0"))}};
+        at.drop(kProgramZip + ".trickle");
+        at.serveSigned(kProgramZip, zipOf(program));
+        at.serveSigned(QStringLiteral("Tarvek_Guncelleme.zip"), zipOf(newUpdater));
+        p.start(updater, {});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        // Both replaced, the program started and told that the update has run.
+        for (const Files &installed : {program, newUpdater, Files{{"basladi.txt", "basladi\n"}}})
+            for (const auto &[name, bytes] : installed)
+                expected[name] = bytes;
+        expected[".guncelleme.bitti"] = {};
+        QTRY_COMPARE_WITH_TIMEOUT(snapshot(at.dir.path()), expected, 10000);
+    }
+};
 
 QTEST_MAIN(tst_updater)
 #include "tst_updater.moc"
