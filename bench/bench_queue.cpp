@@ -128,7 +128,7 @@ int main(int argc, char **argv)
     w->grid_bakanlik_kullanicilar.append({QStringLiteral("FIRMA"), QStringLiteral("Kurum")});
     w->Text2.setText(QStringLiteral("FIRMA"));
     const double fillMs = best(3, [&] { w->sorsana(); });
-    const int listed = w->queue().size();
+    const int listed = w->queue().recordCount();
 
     std::printf("queue list fill: %d records (%d photos found), fill %.1f ms, query + existence "
                 "checks %.1f ms, ratio %.2fx (goal <= 3x)\n",

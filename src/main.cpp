@@ -15,6 +15,6 @@ int main(int argc, char *argv[])
 
     QStringList args = QApplication::arguments();
     args.removeFirst();
-    RunStartup(args.join(QLatin1Char(' ')), [] { (new frm_ilk_giris)->load(); });
+    RunStartup(args.join(QLatin1Char(' ')), [] { (new frm_ilk_giris)->onLoad(); });
     return QApplication::exec();
 }

@@ -134,3 +134,8 @@ bool CheckSiblingTool(const QString &fileName)
                      MsgIcon::Critical);
     return true;
 }
+
+QString SubmissionTempFolder()
+{
+    return platform::nativePath(Connection().WorkFolder + QStringLiteral("tarvek_temp"));
+}

@@ -48,3 +48,7 @@ QString ConnectionString(const QString &name);
 
 // True (after telling the operator) when the office application's folder lacks the tool.
 bool CheckSiblingTool(const QString &fileName);
+
+// The submission's own temporary folder (native path): the photograph's copy waits there for
+// the portal's form.
+QString SubmissionTempFolder();

@@ -33,7 +33,7 @@ PendingQueue::~PendingQueue()
 
 int PendingQueue::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : size();
+    return parent.isValid() ? 0 : recordCount();
 }
 
 int PendingQueue::columnCount(const QModelIndex &parent) const
@@ -73,7 +73,7 @@ QString PendingQueue::cell(const PendingRecord &r, int column) const
 
 QVariant PendingQueue::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= size())
+    if (!index.isValid() || index.row() >= recordCount())
         return {};
     const PendingRecord &r = m_records.at(index.row());
     const int column = index.column();
@@ -134,7 +134,7 @@ bool PendingQueue::setData(const QModelIndex &index, const QVariant &value, int 
 
 int PendingQueue::rowOf(qlonglong number) const
 {
-    for (int i = 0; i < size(); ++i)
+    for (int i = 0; i < recordCount(); ++i)
         if (m_records.at(i).number == number)
             return i;
     return -1;
@@ -142,7 +142,7 @@ int PendingQueue::rowOf(qlonglong number) const
 
 std::optional<int> PendingQueue::firstQueued() const
 {
-    for (int i = 0; i < size(); ++i)
+    for (int i = 0; i < recordCount(); ++i)
         if (m_records.at(i).queued())
             return i;
     return std::nullopt;
@@ -226,7 +226,7 @@ std::optional<int> PendingQueue::fill(const QString &portalUser, bool restricted
     m_records = std::move(records);
     endResetModel();
     startPreparation(jobs);
-    return size();
+    return recordCount();
 }
 
 void PendingQueue::startPreparation(const QList<QPair<qlonglong, PhotoJob>> &jobs)
@@ -288,7 +288,7 @@ void PendingQueue::prepared(quint64 generation, qlonglong number, const PhotoPre
 
 void PendingQueue::setTickedByHand(int row, bool ticked)
 {
-    if (row < 0 || row >= size())
+    if (row < 0 || row >= recordCount())
         return;
     PendingRecord &r = m_records[row];
     if (r.ticked == ticked)
@@ -309,8 +309,8 @@ void PendingQueue::tickAll(bool ticked)
         r.ticked = ticked;
         r.colour = ticked ? queue::kGreen : queue::kBlack;
     }
-    if (size() > 0)
-        Q_EMIT dataChanged(index(0, 0), index(size() - 1, ColumnCount - 1));
+    if (recordCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(recordCount() - 1, ColumnCount - 1));
 }
 
 void PendingQueue::applyFailure(int row, const queue::CheckFailure &failure)
@@ -326,7 +326,7 @@ void PendingQueue::applyFailure(int row, const queue::CheckFailure &failure)
 
 RecordCheck PendingQueue::check(int row)
 {
-    if (row < 0 || row >= size())
+    if (row < 0 || row >= recordCount())
         return {};
     RecordCheck c = CheckRecord(m_records.at(row), m_firm, m_prepare);
     if (!c.found)
@@ -354,7 +354,7 @@ RecordCheck PendingQueue::check(int row)
 
 bool PendingQueue::withdraw(int row)
 {
-    if (row < 0 || row >= size())
+    if (row < 0 || row >= recordCount())
         return false;
     std::optional<RecordEdit> edit = LookupYedek5(m_records.at(row).number);
     if (!edit)

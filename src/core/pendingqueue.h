@@ -50,8 +50,8 @@ public:
     // A tick set through the view is the operator's: see setTickedByHand.
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
-    int size() const { return int(m_records.size()); }
-    const PendingRecord &at(int row) const { return m_records.at(row); }
+    int recordCount() const { return int(m_records.size()); }
+    const PendingRecord &recordAt(int row) const { return m_records.at(row); }
     // The row of the record with this number, or -1.
     int rowOf(qlonglong number) const;
     // The first queued row, or nullopt.

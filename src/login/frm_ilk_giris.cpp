@@ -88,7 +88,7 @@ frm_ilk_giris::frm_ilk_giris(QWidget *parent) : QWidget(parent)
     connect(Check2, &QCheckBox::toggled, this, &frm_ilk_giris::Check2_Click);
 }
 
-void frm_ilk_giris::load()
+void frm_ilk_giris::onLoad()
 {
     const platform::FileVersion v = platform::ownVersion();
     Label1->setText(QStringLiteral("Vers. : %1.%2.%3").arg(v[0]).arg(v[1]).arg(v[3]));

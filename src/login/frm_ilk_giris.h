@@ -20,7 +20,7 @@ public:
     explicit frm_ilk_giris(QWidget *parent = nullptr);
 
     // The load handler: fills the window, then logs in automatically or shows the window.
-    void load();
+    void onLoad();
     // The login command (click of Command6).
     void Command6_Click();
     // Click of Check2, also raised when the program changes the box.

@@ -23,9 +23,9 @@ using platform::MsgIcon;
 PortalLogin::PortalLogin(PortalPage *page, PortalLoginContext context, QObject *parent)
     : QObject(parent), m_page(page), m_context(std::move(context))
 {
-    m_page->beforeNavigate = [this](const QUrl &u) { return beforeNavigate(u); };
-    m_page->newWindow = [this] { return newWindow(); };
-    connect(m_page, &PortalPage::documentComplete, this, &PortalLogin::documentComplete);
+    m_page->beforeNavigate = [this](const QUrl &u) { return allowNavigation(u); };
+    m_page->newWindow = [this] { return openPortalWindow(); };
+    connect(m_page, &PortalPage::documentComplete, this, &PortalLogin::handlePage);
 }
 
 void PortalLogin::openLoginPage()
@@ -39,7 +39,7 @@ QString PortalLogin::codeImageFile() const
     return platform::nativePath(m_context.codeFolder() + QStringLiteral("\\java.jpg"));
 }
 
-bool PortalLogin::beforeNavigate(const QUrl &target)
+bool PortalLogin::allowNavigation(const QUrl &target)
 {
     // The login page is never left for the front page.
     return !RefuseNavigation(m_page->url().toString(), target.toString());
@@ -50,7 +50,7 @@ void PortalLogin::fail(const QString &title, int number, const QString &descript
     platform::msgBox(QString::number(number) + description, MsgIcon::Critical, title);
 }
 
-void PortalLogin::documentComplete(const QUrl &url)
+void PortalLogin::handlePage(const QUrl &url)
 {
     const QString address = url.toString();
     if (address.isEmpty() || address == QStringLiteral("http:///") ||
@@ -214,7 +214,7 @@ void PortalLogin::showPortalMessage(const PageSnapshot &s)
             platform::msgBox(PortalMessageText(*message), MsgIcon::Critical);
 }
 
-QWebEnginePage *PortalLogin::newWindow()
+QWebEnginePage *PortalLogin::openPortalWindow()
 {
     QWebEnginePage *target = m_context.submissionPage();
     if (!target) {
@@ -224,7 +224,7 @@ QWebEnginePage *PortalLogin::newWindow()
     // The rest of the hand-over runs once the new window has its page.
     QTimer::singleShot(0, this, [this] {
         ClearUrlCache();
-        Q_EMIT handOver();
+        Q_EMIT portalWindowOpened();
     });
     return target;
 }

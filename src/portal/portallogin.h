@@ -49,14 +49,14 @@ Q_SIGNALS:
     void statusText(const QString &text);
     // The portal window has its page: the first queued record goes to the submission window,
     // which is shown.
-    void handOver();
+    void portalWindowOpened();
     void securityDialogShown(frm_guvenlik *dialog);
     // The handler of one completed page has run to its end (tests wait on it).
     void pageHandled(const QString &url);
 
 private:
-    bool beforeNavigate(const QUrl &target);
-    void documentComplete(const QUrl &url);
+    bool allowNavigation(const QUrl &target);
+    void handlePage(const QUrl &url);
     void frontPage(const PageSnapshot &s);
     void loginPage(const PageSnapshot &s);
     void nextCodeImage(QList<int> images, const QString &url);
@@ -64,7 +64,7 @@ private:
     void confirm();
     void captureMessage(const QString &url);
     static void showPortalMessage(const PageSnapshot &s);
-    QWebEnginePage *newWindow();
+    QWebEnginePage *openPortalWindow();
     void fail(const QString &title, int number, const QString &description);
 
     PortalPage *m_page;

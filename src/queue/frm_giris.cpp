@@ -74,7 +74,7 @@ frm_giris *frm_giris::instance()
 {
     if (!slot()) {
         slot() = new frm_giris;
-        slot()->load();
+        slot()->onLoad();
     }
     return slot();
 }
@@ -100,6 +100,7 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("frm_giris"));
     setWindowTitle(QStringLiteral("Tarvek FOTO"));
     buildControls();
+    connectControls();
     PortalLoginContext login;
     login.user = [this] { return Text2.text(); };
     login.password = [this] { return Text3.text(); };
@@ -110,7 +111,7 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     portalLogin =
         new PortalLogin(static_cast<PortalPage *>(WebBrowser1->page()), std::move(login), this);
     connect(portalLogin, &PortalLogin::statusText, Label1, &QLabel::setText);
-    connect(portalLogin, &PortalLogin::handOver, this, &frm_giris::handOver);
+    connect(portalLogin, &PortalLogin::portalWindowOpened, this, &frm_giris::handOver);
 
     Text2.onChange([this](const QString &) { sorsana(); });
     ilk_kurum.onChange([this](const QString &text) {
@@ -200,7 +201,7 @@ void frm_giris::loadOptions()
     m_loadingOptions = false;
 }
 
-void frm_giris::load()
+void frm_giris::onLoad()
 {
     // The version as the program showed it: major, minor and revision.
     const platform::FileVersion v = platform::ownVersion();
@@ -256,26 +257,15 @@ void frm_giris::showCount()
 {
     if (m_queue.preparing())
         return; // the preparation's progress stands there until it is over
-    Label1->setText(m_queue.size() > 0 ? QString::number(m_queue.size()) +
-                                             QStringLiteral(" adet Fotoğraf Bulundu...")
-                                       : QStringLiteral("Fotoğraf Bulunamadı..."));
-}
-
-void frm_giris::selectRow(int row)
-{
-    ListView1->setCurrentIndex(m_queue.index(row, 0));
-}
-
-int frm_giris::selectedRow() const
-{
-    const QModelIndex current = ListView1->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    Label1->setText(m_queue.recordCount() > 0 ? QString::number(m_queue.recordCount()) +
+                                                    QStringLiteral(" adet Fotoğraf Bulundu...")
+                                              : QStringLiteral("Fotoğraf Bulunamadı..."));
 }
 
 std::optional<int> frm_giris::rapor_sirasi()
 {
     const std::optional<int> found = m_queue.firstQueued();
-    const int end = found ? *found : m_queue.size();
+    const int end = found ? *found : m_queue.recordCount();
     for (int i = 0; i < end; ++i)
         ListView1->selectionModel()->select(m_queue.index(i, 0), QItemSelectionModel::Deselect |
                                                                      QItemSelectionModel::Rows);
@@ -300,7 +290,7 @@ void frm_giris::Command2_Click()
     }
     m_halted = false;
     rapor_sirasi();
-    if (m_queue.size() >= 1)
+    if (m_queue.recordCount() >= 1)
         navigate(QUrl(LoginPageUrl()));
     else
         platform::msgBox(QStringLiteral("Seçili Fotoğraf Bulunmamaktadır..."),
@@ -330,10 +320,10 @@ void frm_giris::handOver()
 {
     SubmissionRequest request;
     if (const std::optional<int> row = rapor_sirasi()) {
-        request.record = m_queue.at(*row - 1);
+        request.record = m_queue.recordAt(*row - 1);
         request.position = *row;
     }
-    request.count = m_queue.size();
+    request.count = m_queue.recordCount();
     frm_popup *popup = submissionWindow();
     popup->setRequest(request);
     popup->show();
@@ -398,7 +388,7 @@ void frm_giris::Check2_Click()
 
 void frm_giris::onContextMenu(const QPoint &pos)
 {
-    if (m_queue.size() == 0)
+    if (m_queue.recordCount() == 0)
         return;
     // The menu opens 100 twips right of and below the pointer.
     const int offset = queue::TwipsToPixels(100);
@@ -417,7 +407,7 @@ bool frm_giris::eventFilter(QObject *watched, QEvent *event)
 void frm_giris::mn_iptal_Click()
 {
     const int row = selectedRow();
-    if (row < 0 || !RecordExists(m_queue.at(row).number))
+    if (row < 0 || !RecordExists(m_queue.recordAt(row).number))
         return;
     if (!platform::askYesNo(QStringLiteral("Fotoğrafın Bakanlığa Gönderiminin İPTAL EDİLMESİNİ "
                                            "ONAYLIYOR MUSUNUZ ?"),
@@ -429,18 +419,18 @@ void frm_giris::mn_iptal_Click()
 void frm_giris::mn_klasor_ac_Click()
 {
     const int row = selectedRow();
-    if (row < 0 || !RecordExists(m_queue.at(row).number))
+    if (row < 0 || !RecordExists(m_queue.recordAt(row).number))
         return;
     // The folder is not tested: the file manager reports a missing one itself.
     const QString folder =
-        SitePhotoFolder(ortak.text(), m_queue.at(row).ada) + QStringLiteral("\\web\\");
+        SitePhotoFolder(ortak.text(), m_queue.recordAt(row).ada) + QStringLiteral("\\web\\");
     platform::Platform::launcher().openFolder(platform::nativePath(folder));
 }
 
 void frm_giris::Command3_Click()
 {
     const QString sibling = ReadSiblingFolder();
-    if (m_queue.size() == 0) {
+    if (m_queue.recordCount() == 0) {
         platform::msgBox(QStringLiteral("Yazdırılacak Veri Bulunamadı..."), MsgIcon::Critical);
         return;
     }
@@ -455,4 +445,25 @@ void frm_giris::closeEvent(QCloseEvent *event)
     // Closing the main window ends the program with every other window.
     event->accept();
     platform::endProcess(0);
+}
+
+// The controls' events to their handlers (the controls themselves are built apart).
+void frm_giris::connectControls()
+{
+    connect(ListView1, &QTreeView::clicked, this,
+            [this](const QModelIndex &index) { listvievx_click(index.row() + 1); });
+    connect(ListView1, &QWidget::customContextMenuRequested, this, &frm_giris::onContextMenu);
+    // An outcome, a tick or a check changes a row: the status line and the details follow it.
+    connect(&m_queue, &QAbstractItemModel::dataChanged, this, &frm_giris::refreshSelectedRow);
+    connect(Check2, &QCheckBox::clicked, this, &frm_giris::Check2_Click);
+    connect(StopPreparation, &QPushButton::clicked, this, [this] { m_queue.stopPreparation(); });
+    // The submission window follows the options while it is open.
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9})
+        connect(box, &QCheckBox::toggled, this, &frm_giris::onOptionsChanged);
+    connect(Command1, &QPushButton::clicked, this, &frm_giris::sorsana);
+    connect(Command2, &QPushButton::clicked, this, &frm_giris::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frm_giris::Command3_Click);
+    connect(mn_klasor_ac, &QAction::triggered, this, &frm_giris::mn_klasor_ac_Click);
+    connect(mn_iptal, &QAction::triggered, this, &frm_giris::mn_iptal_Click);
+    connect(Timer1, &QTimer::timeout, this, &frm_giris::onTimerTick);
 }

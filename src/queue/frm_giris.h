@@ -100,7 +100,7 @@ public:
     SubmissionOptions options() const;
 
     // The load handler (runs once, from instance()).
-    void load();
+    void onLoad();
 
     // Fills (or refills) the pending list.
     void sorsana();
@@ -142,6 +142,7 @@ protected:
 private:
     explicit frm_giris(QWidget *parent = nullptr);
     void buildControls();
+    void connectControls();
     void layoutControls();
     void onGecenZaman(const QString &text);
     void onYukleme(const QString &text);

@@ -35,11 +35,6 @@ void frm_giris::buildControls()
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->installEventFilter(this);
-    connect(ListView1, &QTreeView::clicked, this,
-            [this](const QModelIndex &index) { listvievx_click(index.row() + 1); });
-    connect(ListView1, &QWidget::customContextMenuRequested, this, &frm_giris::onContextMenu);
-    // An outcome, a tick or a check changes a row: the status line and the details follow it.
-    connect(&m_queue, &QAbstractItemModel::dataChanged, this, &frm_giris::refreshSelectedRow);
 
     Frame3 = new QGroupBox(QStringLiteral("Ayrıntılar"), this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
@@ -78,15 +73,10 @@ void frm_giris::buildControls()
     Check4 = check("Check4", QStringLiteral("Takılma olursa 100 sn sonra bir sonraki fotoya geç"));
     Check9 = check("Check9", QStringLiteral("Bugün gönderilmiş YİBF'ye tekrar gönderme"));
     Check9->setChecked(true);
-    connect(Check2, &QCheckBox::clicked, this, &frm_giris::Check2_Click);
     // Shown while photographs are being prepared: the rest of them is left unprepared.
     StopPreparation = new QPushButton(QStringLiteral("Hazırlamayı Durdur"), this);
     StopPreparation->setObjectName(QStringLiteral("StopPreparation"));
     StopPreparation->hide();
-    connect(StopPreparation, &QPushButton::clicked, this, [this] { m_queue.stopPreparation(); });
-    // The submission window follows the options while it is open.
-    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9})
-        connect(box, &QCheckBox::toggled, this, &frm_giris::onOptionsChanged);
 
     auto button = [this](const char *name, const QString &caption) {
         auto *b = new QPushButton(caption, this);
@@ -96,9 +86,6 @@ void frm_giris::buildControls()
     Command1 = button("Command1", QStringLiteral("YENİLE"));
     Command2 = button("Command2", QStringLiteral("SEÇİLİ RESİMLERİ GÖNDER"));
     Command3 = button("Command3", QStringLiteral("YAZDIR"));
-    connect(Command1, &QPushButton::clicked, this, &frm_giris::sorsana);
-    connect(Command2, &QPushButton::clicked, this, &frm_giris::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &frm_giris::Command3_Click);
 
     // The countdown panel floats over the list while it runs (placed by layoutControls).
     Frame4 = new QFrame(this);
@@ -129,8 +116,6 @@ void frm_giris::buildControls()
     mn_ara->setObjectName(QStringLiteral("mn_ara"));
     mn_iptal = mn_sag->addAction(QStringLiteral("Gönderimi İPTAL ET"));
     mn_iptal->setObjectName(QStringLiteral("mn_iptal"));
-    connect(mn_klasor_ac, &QAction::triggered, this, &frm_giris::mn_klasor_ac_Click);
-    connect(mn_iptal, &QAction::triggered, this, &frm_giris::mn_iptal_Click);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -146,7 +131,6 @@ void frm_giris::buildControls()
     // Idle until the queue continuation gives it an interval.
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    connect(Timer1, &QTimer::timeout, this, &frm_giris::onTimerTick);
 
     // The portal login runs in this browser; it is never shown to the operator. It is a window
     // of its own: the engine's first page turns the window holding a browser into a GPU-drawn

@@ -53,7 +53,7 @@ void frm_giris::refreshSelectedRow(const QModelIndex &first, const QModelIndex &
     const int row = selectedRow();
     if (row < first.row() || row > last.row())
         return;
-    const QString status = m_queue.at(row).status;
+    const QString status = m_queue.recordAt(row).status;
     showStatus(status);
     for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = ListView2->topLevelItem(i);
@@ -84,10 +84,10 @@ void frm_giris::showPreview(const QString &path, bool fit)
 void frm_giris::listvievx_click(int rowNumber)
 {
     const int row = rowNumber - 1;
-    if (row < 0 || row >= m_queue.size())
+    if (row < 0 || row >= m_queue.recordCount())
         return;
     selectRow(row);
-    const QString status = m_queue.at(row).status;
+    const QString status = m_queue.recordAt(row).status;
     showStatus(status);
 
     if (status == queue::StatusNotJpg()) {
@@ -103,4 +103,15 @@ void frm_giris::listvievx_click(int rowNumber)
     showDetails(check);
     if (!check.preview.isEmpty())
         showPreview(check.preview, check.fitPreview);
+}
+
+void frm_giris::selectRow(int row)
+{
+    ListView1->setCurrentIndex(m_queue.index(row, 0));
+}
+
+int frm_giris::selectedRow() const
+{
+    const QModelIndex current = ListView1->currentIndex();
+    return current.isValid() ? current.row() : -1;
 }

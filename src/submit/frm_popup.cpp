@@ -36,24 +36,6 @@
 #include <QWebEngineView>
 
 namespace {
-QString SubmitTempFolder()
-{
-    return platform::nativePath(Connection().WorkFolder + QStringLiteral("tarvek_temp"));
-}
-
-// The YİBF number "as a number", as the copy is named: its leading digits without leading
-// zeros ("0" when it has none).
-QString AsNumber(const QString &text)
-{
-    QString digits;
-    for (const QChar c : text.trimmed()) {
-        if (!c.isDigit() || c.unicode() > 127)
-            break;
-        digits += c;
-    }
-    return QString::number(digits.toULongLong());
-}
-
 template <typename W> W *named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
@@ -283,7 +265,7 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
     dosya.onChange([this](const QString &t) { onDosyaChanged(t); });
     ekrankodu.onChange([this](const QString &) { actOnPage(); });
     zaman_say.onChange([this](const QString &t) { onZamanSay(t); });
-    load();
+    onLoad();
 }
 
 frm_popup::~frm_popup()
@@ -311,12 +293,7 @@ void frm_popup::setOptions(const SubmissionOptions &options)
     Check8->setChecked(options.sendQueue);
 }
 
-const PendingRecord *frm_popup::sentRecord() const
-{
-    return m_request.record ? &*m_request.record : nullptr;
-}
-
-void frm_popup::load()
+void frm_popup::onLoad()
 {
     TabStrip1->setCurrentIndex(0);
     ClearUrlCache();
@@ -338,125 +315,10 @@ void frm_popup::load()
     }
 }
 
-QTreeWidgetItem *frm_popup::stepItem(const QString &key) const
-{
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-        if (ListView1->topLevelItem(i)->data(0, Qt::UserRole).toString() == key)
-            return ListView1->topLevelItem(i);
-    return nullptr;
-}
-
-void frm_popup::markStep(const QString &key)
-{
-    if (QTreeWidgetItem *item = stepItem(key)) {
-        item->setData(0, Qt::UserRole + 1, 1); // small icon 1: done
-        item->setIcon(0, style()->standardIcon(QStyle::SP_DialogApplyButton));
-    }
-}
-
-bool frm_popup::stepDone(const QString &key) const
-{
-    const QTreeWidgetItem *item = stepItem(key);
-    return item && item->data(0, Qt::UserRole + 1).toInt() == 1;
-}
-
-QString frm_popup::stepText(const QString &key) const
-{
-    const QTreeWidgetItem *item = stepItem(key);
-    return item ? item->text(0) : QString();
-}
-
-void frm_popup::StartRow()
-{
-    Frame7->hide();
-    yibf.setText(QString());
-    dosya.setText(QString());
-    dosya.tag.clear();
-    markStep(QStringLiteral("f1"));
-    // The caption reads "position of the record / rows in the list".
-    setWindowTitle(SubmitText::Caption(m_request.position, m_request.count));
-
-    // The record was the first queued one when the portal window opened.
-    if (const PendingRecord *r = sentRecord(); r && r->queued()) {
-        stepItem(QStringLiteral("f1"))->setText(0, StartStepText(r->yibf));
-        stepItem(QStringLiteral("f2"))->setText(0, PhotoStepText(r->photoPath));
-        if (r->mark == RowMark::Problem) {
-            finishAndClose();
-            return;
-        }
-        // Automatic confirmation is the operator's consent in the main window's Check7: the
-        // tag is "1" exactly when it is ticked, for every row of the run.
-        Check6Tag = m_options.autoConfirm ? QStringLiteral("1") : QStringLiteral("0");
-        yibf.setText(r->yibf);
-        const QString photo = r->photoPath;
-        if (!m_closing && !photo.isEmpty() && QFileInfo::exists(platform::nativePath(photo)))
-            CopyPhotoToTemp(photo, yibf.text());
-        return;
-    }
-    platform::msgBox(SubmitText::SendingDone(), platform::MsgIcon::Information);
-    finishAndClose();
-}
-
-bool frm_popup::CopyPhotoToTemp(const QString &path, const QString &yibfNumber)
-{
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
-    const QString folder = SubmitTempFolder();
-    QDir().mkpath(folder);
-    if (!EmptyFolder(folder)) {
-        platform::msgBox(SubmitText::TempNotEmptied(), platform::MsgIcon::Critical);
-        return false;
-    }
-    const QString name = AsNumber(yibfNumber) + QLatin1Char('.') + extension;
-    const QString target = QDir(folder).filePath(name);
-    QFile::copy(platform::nativePath(path), target);
-    if (!QFileInfo::exists(target)) {
-        platform::msgBox(SubmitText::TempCopyMissing(), platform::MsgIcon::Critical);
-        return false;
-    }
-    dosya.tag = name;
-    dosya.setText(target);
-    return true;
-}
-
-void frm_popup::onZamanSay(const QString &text)
-{
-    if (!m_options.hangTimeout)
-        return;
-    const int value = text.toInt();
-    Label5->setText(QString::number(100 - value));
-    if (value > 99) {
-        Timer3->stop();
-        endWithStatus(SubmitText::Hang(), RowMark::Problem);
-    }
-}
-
-void frm_popup::endWithStatus(const QString &status, std::optional<RowMark> mark)
-{
-    finishAndClose({status, mark, std::nullopt, std::nullopt});
-}
-
-void frm_popup::finishAndClose(const SubmissionOutcome &outcome)
-{
-    // The first decision counts; the window is on its way out after it.
-    if (!m_decided) {
-        m_decided = true;
-        m_outcome = outcome;
-    }
-    Label1->setText(QStringLiteral("xx"));
-    close();
-}
-
 void frm_popup::onCommand1()
 {
     Label1->setText(QString());
     close();
-}
-
-void frm_popup::onCommand8()
-{
-    PageActions::Stop(m_page1);
-    menu_calistir(MenuAction::MessagePage());
 }
 
 void frm_popup::closeEvent(QCloseEvent *event)
@@ -475,7 +337,7 @@ void frm_popup::unload()
     m_spin->stop();
     // The copy always lies in the temporary folder itself, so that folder is what is emptied
     // (never a folder derived from an empty dosya).
-    EmptyFolder(SubmitTempFolder());
+    EmptyFolder(SubmissionTempFolder());
     // Closed before an outcome (İPTAL, the window's own close): the row is cancelled.
     if (Label1->text().isEmpty() && sentRecord())
         m_outcome = {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt};

@@ -83,7 +83,7 @@ public:
     PortalPage *page2() const { return m_page2; }
 
     // The load sequence (runs once, from the constructor).
-    void load();
+    void onLoad();
     // Starts the requested record.
     void StartRow();
     // Copies the photograph into the temporary folder; false after the numbered message.

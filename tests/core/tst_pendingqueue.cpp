@@ -120,7 +120,7 @@ void tst_pendingqueue::fill()
     }
     QCOMPARE(queue().fill(kUser, false), 1);
     QTRY_VERIFY(!queue().preparing()); // off the thread, the row fills in when it is ready
-    const PendingRecord &got = queue().at(0);
+    const PendingRecord &got = queue().recordAt(0);
     QCOMPARE(got.number, qlonglong(77));
     QCOMPARE(got.key(), QStringLiteral("f77"));
     QCOMPARE(got.yibf, QStringLiteral("4321"));
@@ -192,8 +192,8 @@ void tst_pendingqueue::listedRecordsAndTheirOrder()
     }
     QVERIFY(queue().fill(user, restricted));
     QList<qlonglong> listed;
-    for (int i = 0; i < queue().size(); ++i)
-        listed << queue().at(i).number;
+    for (int i = 0; i < queue().recordCount(); ++i)
+        listed << queue().recordAt(i).number;
     QCOMPARE(listed, numbers);
 }
 
@@ -204,20 +204,20 @@ void tst_pendingqueue::operatorTicks()
     const QModelIndex row0 = queue().index(0, 0);
     // Unticked by hand: black, the text stays; the next row is the first queued.
     QVERIFY(queue().setData(row0, Qt::Unchecked, Qt::CheckStateRole));
-    QCOMPARE(queue().at(0).colour, queue::kBlack);
-    QCOMPARE(queue().at(0).status, kQueued);
+    QCOMPARE(queue().recordAt(0).colour, queue::kBlack);
+    QCOMPARE(queue().recordAt(0).status, kQueued);
     QCOMPARE(queue().firstQueued(), std::optional<int>(1));
     // A row with another text ticked again: green and queued.
     queue().apply(1, {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt});
     QVERIFY(queue().setData(row0, Qt::Checked, Qt::CheckStateRole));
-    QCOMPARE(queue().at(0).colour, queue::kGreen);
-    QCOMPARE(queue().at(0).status, kQueued);
+    QCOMPARE(queue().recordAt(0).colour, queue::kGreen);
+    QCOMPARE(queue().recordAt(0).status, kQueued);
     QCOMPARE(queue().firstQueued(), std::optional<int>(0));
     // "Tümü": every row, colours only.
     queue().tickAll(false);
     QVERIFY(!queue().firstQueued());
     queue().tickAll(true);
-    QCOMPARE(queue().at(1).colour, queue::kGreen);
+    QCOMPARE(queue().recordAt(1).colour, queue::kGreen);
     QCOMPARE(queue().firstQueued(), std::optional<int>(0));
 }
 
@@ -284,7 +284,7 @@ void tst_pendingqueue::checks()
 
     const RecordCheck c = queue().check(0);
     QVERIFY(c.found);
-    const PendingRecord &got = queue().at(0);
+    const PendingRecord &got = queue().recordAt(0);
     QCOMPARE(got.status, status);
     QCOMPARE(got.ticked, ticked);
     const bool fault = status != kQueued;
@@ -334,8 +334,8 @@ void tst_pendingqueue::stoppedPreparationLeavesTheRestAsListed()
     QTRY_VERIFY(!queue().preparing());
     QVERIFY(started < 6); // those not started were dropped
     int untouched = 0;
-    for (int i = 0; i < queue().size(); ++i)
-        untouched += queue().at(i).status == kQueued ? 1 : 0;
+    for (int i = 0; i < queue().recordCount(); ++i)
+        untouched += queue().recordAt(i).status == kQueued ? 1 : 0;
     QCOMPARE(untouched, 6 - started);
 }
 
@@ -343,14 +343,14 @@ void tst_pendingqueue::withdraw()
 {
     listed(2);
     QVERIFY(queue().withdraw(0));
-    QCOMPARE(queue().size(), 1);
-    QCOMPARE(queue().at(0).number, qlonglong(2));
+    QCOMPARE(queue().recordCount(), 1);
+    QCOMPARE(queue().recordAt(0).number, qlonglong(2));
     QVERIFY(m_fx->column(1, QStringLiteral("bak_durum")).isNull());
     QCOMPARE(m_fx->column(1, QStringLiteral("prog_ID")).toInt(), 2001);
     // A record gone from the database: nothing to withdraw, the row stays.
     QVERIFY(db::Exec(StoreFixture::y(), QStringLiteral("delete from yedek5 where sayı=2")));
     QVERIFY(!queue().withdraw(0));
-    QCOMPARE(queue().size(), 1);
+    QCOMPARE(queue().recordCount(), 1);
 }
 
 void tst_pendingqueue::outcomeFindsItsRecordByNumber()
@@ -360,9 +360,9 @@ void tst_pendingqueue::outcomeFindsItsRecordByNumber()
     QVERIFY(queue().withdraw(0));
     QCOMPARE(queue().apply(3, {SubmitText::Sent(), RowMark::Done, Outcome::Sent, std::nullopt}),
              PendingQueue::Applied::Stored);
-    QCOMPARE(queue().at(1).status, SubmitText::Sent());
-    QCOMPARE(queue().at(1).mark, RowMark::Done);
-    QCOMPARE(queue().at(0).status, kQueued);
+    QCOMPARE(queue().recordAt(1).status, SubmitText::Sent());
+    QCOMPARE(queue().recordAt(1).mark, RowMark::Done);
+    QCOMPARE(queue().recordAt(0).status, kQueued);
     QCOMPARE(m_fx->column(3, QStringLiteral("bak_durum")).toString(), QStringLiteral("2"));
     QCOMPARE(m_fx->column(2, QStringLiteral("bak_durum")).toString(), QStringLiteral("1"));
 }

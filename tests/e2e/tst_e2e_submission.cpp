@@ -129,7 +129,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     QPointer<frm_ilk_giris> login;
     RunStartup(QString(), [&login] {
         login = new frm_ilk_giris;
-        login->load();
+        login->onLoad();
     });
     QVERIFY(login && login->isVisible());
     const DemoLogin who = DemoOperator();
@@ -144,15 +144,15 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     // Eleven pending records; the checks leave three to send (a prepared copy, a photograph
     // stamped while the list filled, and one found only in "web").
     PendingQueue &queue = w->queue();
-    QCOMPARE(queue.size(), 11);
+    QCOMPARE(queue.recordCount(), 11);
     QTRY_VERIFY(!queue.preparing()); // the photograph found only in the site folder
     QCOMPARE(w->Label1->text(), QStringLiteral("11 adet Fotoğraf Bulundu..."));
-    for (int i = 0; i < queue.size(); ++i)
+    for (int i = 0; i < queue.recordCount(); ++i)
         w->listvievx_click(i + 1); // the operator looks at every row: its checks run
     QList<qlonglong> sendable;
-    for (int i = 0; i < queue.size(); ++i)
-        if (queue.at(i).queued())
-            sendable << queue.at(i).number;
+    for (int i = 0; i < queue.recordCount(); ++i)
+        if (queue.recordAt(i).queued())
+            sendable << queue.recordAt(i).number;
     QCOMPARE(sendable, (QList<qlonglong>{501, 508, 509}));
 
     typeEveryCode(w);
@@ -173,7 +173,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     QCOMPARE(received.size(), 3);
     for (int i = 0; i < received.size(); ++i) {
         const qlonglong number = sendable[i];
-        const PendingRecord &r = queue.at(queue.rowOf(number));
+        const PendingRecord &r = queue.recordAt(queue.rowOf(number));
         QCOMPARE(r.status, kSent);
         QCOMPARE(r.mark, RowMark::Done);
         const QJsonObject got = received[i].toObject();
@@ -364,7 +364,7 @@ void tst_e2e_submission::sendOnce(const QString &fault, int previous, int daysAg
     }
     addRecord(1, {20, 40, 10, 0}, ada);
     frm_giris *w = mainWindow(options);
-    QCOMPARE(w->queue().size(), 1);
+    QCOMPARE(w->queue().recordCount(), 1);
     if (operatorDoes == "cancel-on-message")
         m_fx->tp.messages->onShow = [w](const auto &) {
             QTimer::singleShot(0, w, [w] {
@@ -419,7 +419,7 @@ void tst_e2e_submission::faults()
     frm_giris *w = frm_giris::instance();
     qInfo("portal %d, bak_durum %s", int(m_sim->records().size()),
           qPrintable(m_fx->column(1, "bak_durum").toString()));
-    const PendingRecord &r = w->queue().at(0);
+    const PendingRecord &r = w->queue().recordAt(0);
     QVERIFY2(r.status.startsWith(status), qPrintable(r.status));
     QCOMPARE(int(r.mark), mark);
     QCOMPARE(m_fx->column(1, "bak_durum").toString(), state);
@@ -472,7 +472,7 @@ void tst_e2e_submission::resend()
     m_fx->tp.messages->clear();
     frm_giris *w = frm_giris::instance();
     w->Command1->click();
-    if (w->queue().size() > 0) {
+    if (w->queue().recordCount() > 0) {
         w->Command2->click();
         QTRY_VERIFY_WITH_TIMEOUT(w->openSubmissionWindow(), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(!w->openSubmissionWindow(), 60000);
@@ -565,13 +565,13 @@ void tst_e2e_submission::refusedOutcomeStopsTheQueue()
              qPrintable(shown));
     QCOMPARE(m_fx->tp.messages->shown.size(), 1);
     QCOMPARE(m_sim->records().size(), 1);
-    const PendingRecord &first = w->queue().at(0);
+    const PendingRecord &first = w->queue().recordAt(0);
     QCOMPARE(first.status, QStringLiteral("Bakanlığa Gönderildi, Veritabanına Yazılamadı!"));
     QCOMPARE(first.mark, RowMark::Problem);
     QVERIFY(!first.queued());
     // The queue does not go on.
     QVERIFY(!w->Timer1->isActive());
-    QVERIFY(w->queue().at(1).queued());
+    QVERIFY(w->queue().recordAt(1).queued());
     QCOMPARE(m_sim->records().size(), 1);
     // Nothing half-written: once the database is back the record is as it was. A deleted store
     // is never made afresh.

@@ -207,7 +207,7 @@ void tst_frm_ilk_giris::loadThatCannotGoOn()
             QStringLiteral("sqlite:") + m_fx->dataDir + QStringLiteral("/yok"));
     ShowCounter shows;
     window()->installEventFilter(&shows);
-    QCOMPARE(run([this] { window()->load(); }), LoginResult::Ended);
+    QCOMPARE(run([this] { window()->onLoad(); }), LoginResult::Ended);
     QCOMPARE(m_fx->tp.messages->texts(), QStringList{message});
     QCOMPARE(m_fx->tp.messages->shown.first().icon, MsgIcon::Critical);
     QCOMPARE(shows.shows, 0);
@@ -216,7 +216,7 @@ void tst_frm_ilk_giris::loadThatCannotGoOn()
 void tst_frm_ilk_giris::singleInstitutionIsLocked()
 {
     addInstitution(1, kAlfa, QStringLiteral("alfa_yds"), QStringLiteral("AlfaPw1"));
-    QCOMPARE(run([this] { window()->load(); }), LoginResult::Stays);
+    QCOMPARE(run([this] { window()->onLoad(); }), LoginResult::Stays);
     QVERIFY(m_fx->tp.messages->shown.isEmpty());
     QVERIFY(window()->isVisible());
     QCOMPARE(window()->Combo2->count(), 1);
@@ -285,7 +285,7 @@ void tst_frm_ilk_giris::loginCommand()
     QFETCH(LoginResult, outcome);
 
     standardFirm();
-    window()->load();
+    window()->onLoad();
     QVERIFY(m_fx->tp.messages->shown.isEmpty());
     window()->Combo2->setCurrentText(institution);
     QCOMPARE(window()->Combo2->currentText(), institution);
@@ -334,7 +334,7 @@ void tst_frm_ilk_giris::loginCommand()
 void tst_frm_ilk_giris::handOverOrder()
 {
     standardFirm();
-    window()->load();
+    window()->onLoad();
     // The main window exists first here only so that its fields can be watched.
     frm_giris *main = frm_giris::instance();
     QStringList seen;
@@ -423,7 +423,7 @@ void tst_frm_ilk_giris::automaticLogin()
 
     ShowCounter shows;
     window()->installEventFilter(&shows);
-    QCOMPARE(run([this] { window()->load(); }), outcome);
+    QCOMPARE(run([this] { window()->onLoad(); }), outcome);
     QCOMPARE(m_fx->tp.messages->texts(), messages);
     if (outcome == LoginResult::LoggedIn) {
         QCOMPARE(shows.shows, 0);
@@ -442,7 +442,7 @@ void tst_frm_ilk_giris::automaticLogin()
 void tst_frm_ilk_giris::databaseFailureKeepsTheWindow()
 {
     standardFirm();
-    window()->load();
+    window()->onLoad();
     // The server goes away between the load and the login.
     db::CloseAll();
     const QString store = m_fx->dataDir + QStringLiteral("/f3436.sqlite3");

@@ -79,7 +79,7 @@ void tst_portallogin::init()
     m_login = std::make_unique<PortalLogin>(m_page.get(), std::move(context));
     connect(m_login.get(), &PortalLogin::statusText, this,
             [w](const QString &t) { w->status = t; });
-    connect(m_login.get(), &PortalLogin::handOver, this, [w] { ++w->handOvers; });
+    connect(m_login.get(), &PortalLogin::portalWindowOpened, this, [w] { ++w->handOvers; });
     m_dialogs.clear();
     connect(m_login.get(), &PortalLogin::securityDialogShown, this,
             [this](frm_guvenlik *d) { m_dialogs << d; });

@@ -26,8 +26,8 @@ class tst_frm_giris : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void load_data();
-    void load();
+    void windowLoad_data();
+    void windowLoad();
     void clickChecksTheRowAndShowsItsDetails();
     void countdownSendsTheNextRecord();
     void rowMenu();
@@ -78,14 +78,14 @@ frm_giris *tst_frm_giris::open(int records)
     return w;
 }
 
-void tst_frm_giris::load_data()
+void tst_frm_giris::windowLoad_data()
 {
     QTest::addColumn<QString>("shared");
     QTest::newRow("firm settings read") << "c:\\ortak";
     QTest::newRow("no shared folder ends the program") << "";
 }
 
-void tst_frm_giris::load()
+void tst_frm_giris::windowLoad()
 {
     QFETCH(QString, shared);
     m_fx->settings(shared, QStringLiteral("1"));
@@ -100,7 +100,7 @@ void tst_frm_giris::load()
     QCOMPARE(w->photoDateSetting, QStringLiteral("1"));
     QCOMPARE(w->tempx.text(), m_fx->tp.host->temp);
     QVERIFY(!w->Timer1->isActive());
-    QCOMPARE(w->queue().size(), 0); // nothing listed before the portal user name arrives
+    QCOMPARE(w->queue().recordCount(), 0); // nothing listed before the portal user name arrives
 }
 
 void tst_frm_giris::clickChecksTheRowAndShowsItsDetails()
@@ -162,9 +162,9 @@ void tst_frm_giris::rowMenu()
     // Withdrawn only when the operator says yes.
     m_fx->tp.messages->answers << false << true;
     w->mn_iptal->trigger();
-    QCOMPARE(w->queue().size(), 1);
+    QCOMPARE(w->queue().recordCount(), 1);
     w->mn_iptal->trigger();
-    QCOMPARE(w->queue().size(), 0);
+    QCOMPARE(w->queue().recordCount(), 0);
     QVERIFY(m_fx->column(1, QStringLiteral("bak_durum")).isNull());
 }
 

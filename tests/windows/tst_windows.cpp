@@ -113,7 +113,7 @@ void tst_windows::demoSubmissionFitsALaptop()
     QPointer<frm_ilk_giris> login;
     RunStartup(QString(), [&login] {
         login = new frm_ilk_giris;
-        login->load();
+        login->onLoad();
     });
     QVERIFY(login && QTest::qWaitForWindowExposed(login));
     const DemoLogin who = DemoOperator();
@@ -127,7 +127,7 @@ void tst_windows::demoSubmissionFitsALaptop()
     frm_giris *w = frm_giris::instance();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->move(40, 30); // where the operator put it
-    for (int i = 0; i < w->queue().size(); ++i)
+    for (int i = 0; i < w->queue().recordCount(); ++i)
         w->listvievx_click(i + 1);
     w->Check4->setChecked(true); // the hang time-out: its countdown joins the timer line
     w->listvievx_click(1);
@@ -192,7 +192,7 @@ void tst_windows::demoSubmissionFitsALaptop()
     // The outcome: the selected row's status line and details follow it.
     QTRY_VERIFY_WITH_TIMEOUT(!popup, 60000);
     const int row = w->selectedRow();
-    QCOMPARE(w->queue().at(row).status, queue::StatusSent());
+    QCOMPARE(w->queue().recordAt(row).status, queue::StatusSent());
     QCOMPARE(w->Label3->text(), queue::StatusSent());
     // The main window stayed where the operator put it, and was never made anew.
     QCOMPARE(w->winId(), mainId);
@@ -207,7 +207,7 @@ void tst_windows::demoSubmissionFitsALaptop()
                                         "Bilgisi Gerçekleşme Oranı : 35,5");
     const QString shown = QString(text).replace('\r', '\n');
     const QSize size = w->size();
-    w->queue().apply(w->queue().at(row).number, {text, RowMark::Problem, {}, {}});
+    w->queue().apply(w->queue().recordAt(row).number, {text, RowMark::Problem, {}, {}});
     QCOMPARE(w->Label3->toolTip(), text);
     QCOMPARE(w->queue().index(row, PendingQueue::StatusColumn).data(Qt::ToolTipRole), shown);
     const auto details = w->ListView2->findItems(shown, Qt::MatchExactly, 1);
