@@ -39,18 +39,33 @@ function(tarvek_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set(_env "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;LANG=tr_TR.UTF-8;LC_ALL=tr_TR.UTF-8;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking --disable-component-update;${ARG_ENV}")
+    tarvek_test_properties(${name} offscreen ${ARG_TIMEOUT} ${ARG_ENV})
+endfunction()
+
+# tarvek_test_properties(<test> <platform> <timeout> [NO_LEAK_CHECK] [k=v ...])
+# The environment every test runs in; a test added by hand (one that needs its own X server)
+# takes it from here too, so the sanitizer lane's options reach every test.
+function(tarvek_test_properties name platform timeout)
+    cmake_parse_arguments(ARG "NO_LEAK_CHECK" "" "" ${ARGN})
+    set(_env "QT_QPA_PLATFORM=${platform}" "QTWEBENGINE_DISABLE_SANDBOX=1" "LANG=tr_TR.UTF-8"
+        "LC_ALL=tr_TR.UTF-8"
+        "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking --disable-component-update"
+        ${ARG_UNPARSED_ARGUMENTS})
     if(TARVEK_SANITIZE)
         # The browser engine frees some of its own objects through another type: that report is
         # its own and switched off; leaks the engine and the toolkit keep are suppressed by
         # library. Everything else stops the test.
+        set(_asan "new_delete_type_mismatch=0:detect_odr_violation=0")
+        if(ARG_NO_LEAK_CHECK)
+            string(APPEND _asan ":detect_leaks=0")
+        endif()
         list(APPEND _env
-            "ASAN_OPTIONS=new_delete_type_mismatch=0:detect_odr_violation=0"
+            "ASAN_OPTIONS=${_asan}"
             "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizer/lsan.supp:print_suppressions=0"
             "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-        math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 3")
+        math(EXPR timeout "${timeout} * 3")
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${_env}")
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout} ENVIRONMENT "${_env}")
 endfunction()
 
 # tarvek_forbid_widgets(<target>)
