@@ -25,14 +25,15 @@ struct Mapping
 constexpr Mapping kMapping[] = {{1, "16"}, {2, "61"}, {3, "44"}, {4, "45"},
                                 {5, "1"},  {6, "62"}, {8, "11"}, {9, "63"}};
 
-// The report's columns: header, buffer column, share of the line width.
-struct ReportColumn
+// The printed list's columns: header, buffer column (none: the row's number), share of the
+// line width.
+struct ListColumn
 {
     const char16_t *header;
     const char *column;
     int weight;
 };
-constexpr ReportColumn kReport[] = {
+constexpr ListColumn kReport[] = {
     {u"Sıra", nullptr, 4},
     {u"YİBF No", "16", 7},
     {u"Pafta/Ada/Parsel", "61", 12},
@@ -94,8 +95,10 @@ db::Rows ReadPrintBuffer(const QString &siblingFolder)
         .value_or(db::Rows{});
 }
 
-int RenderPrintList(QPagedPaintDevice *device, const db::Rows &rows)
+int RenderReport(QPagedPaintDevice *device, const Report &report)
 {
+    if (report.columns.isEmpty())
+        return 0;
     device->setPageOrientation(QPageLayout::Landscape);
     QPainter p;
     if (!p.begin(device))
@@ -115,19 +118,20 @@ int RenderPrintList(QPagedPaintDevice *device, const db::Rows &rows)
     const int lineH = QFontMetrics(body, device).height() * 3 / 2;
 
     int totalWeight = 0;
-    for (const ReportColumn &c : kReport)
+    for (const ReportColumn &c : report.columns)
         totalWeight += c.weight;
     QList<int> x;
     int acc = 0;
-    for (const ReportColumn &c : kReport) {
-        x.append(area.left() + area.width() * acc / totalWeight);
+    for (const ReportColumn &c : report.columns) {
+        x.append(area.left() + area.width() * acc / qMax(1, totalWeight));
         acc += c.weight;
     }
     x.append(area.right());
+    const int columns = int(report.columns.size());
 
     const int titleH = QFontMetrics(title, device).height() * 2;
     const int perPage = qMax(1, (area.height() - titleH - 3 * lineH) / lineH);
-    const int pages = qMax(1, int((rows.size() + perPage - 1) / perPage));
+    const int pages = qMax(1, int((report.rows.size() + perPage - 1) / perPage));
     const QString printed =
         platform::Platform::clock().now().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
 
@@ -137,29 +141,26 @@ int RenderPrintList(QPagedPaintDevice *device, const db::Rows &rows)
         int y = area.top();
         p.setFont(title);
         p.drawText(QRect(area.left(), y, area.width(), titleH), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Bakanlığa Gönderilecek Fotoğraflar"));
+                   report.title);
         p.setFont(body);
         p.drawText(QRect(area.left(), y, area.width(), titleH), Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("Tarvek FOTO  ") + printed);
         y += titleH;
         p.setFont(bold);
-        for (int c = 0; c < int(std::size(kReport)); ++c)
+        for (int c = 0; c < columns; ++c)
             p.drawText(QRect(x[c] + 2, y, x[c + 1] - x[c] - 4, lineH),
-                       Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf16(kReport[c].header));
+                       Qt::AlignLeft | Qt::AlignVCenter, report.columns[c].header);
         y += lineH;
         p.drawLine(area.left(), y, area.right(), y);
         p.setFont(body);
         const QFontMetrics fm(body, device);
         const int first = pageNo * perPage;
-        const int last = qMin(int(rows.size()), first + perPage);
+        const int last = qMin(int(report.rows.size()), first + perPage);
         for (int r = first; r < last; ++r) {
-            for (int c = 0; c < int(std::size(kReport)); ++c) {
-                const QString text = kReport[c].column
-                                         ? db::Text(rows[r], QLatin1String(kReport[c].column))
-                                         : QString::number(r + 1);
+            for (int c = 0; c < columns; ++c) {
                 const int w = x[c + 1] - x[c] - 4;
                 p.drawText(QRect(x[c] + 2, y, w, lineH), Qt::AlignLeft | Qt::AlignVCenter,
-                           fm.elidedText(text, Qt::ElideRight, w));
+                           fm.elidedText(report.rows[r].value(c), Qt::ElideRight, w));
             }
             y += lineH;
         }
@@ -167,7 +168,7 @@ int RenderPrintList(QPagedPaintDevice *device, const db::Rows &rows)
         p.drawText(QRect(area.left(), area.bottom() - lineH, area.width(), lineH),
                    Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("Toplam %1 Fotoğraf   Sayfa %2 / %3")
-                       .arg(rows.size())
+                       .arg(report.rows.size())
                        .arg(pageNo + 1)
                        .arg(pages));
     }
@@ -175,13 +176,39 @@ int RenderPrintList(QPagedPaintDevice *device, const db::Rows &rows)
     return pages;
 }
 
-bool WritePrintListPdf(const QString &pdfFile, const db::Rows &rows)
+bool WriteReportPdf(const QString &pdfFile, const Report &report)
 {
     QPdfWriter writer(pdfFile);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setResolution(150);
     writer.setTitle(QStringLiteral("Tarvek FOTO"));
-    return RenderPrintList(&writer, rows) > 0 && QFileInfo(pdfFile).size() > 0;
+    return RenderReport(&writer, report) > 0 && QFileInfo(pdfFile).size() > 0;
+}
+
+Report PrintListReport(const db::Rows &rows)
+{
+    Report report;
+    report.title = QStringLiteral("Bakanlığa Gönderilecek Fotoğraflar");
+    for (const ListColumn &c : kReport)
+        report.columns.append({QString::fromUtf16(c.header), c.weight});
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        QStringList cells;
+        for (const ListColumn &c : kReport)
+            cells.append(c.column ? db::Text(rows[r], QLatin1String(c.column))
+                                  : QString::number(r + 1));
+        report.rows.append(cells);
+    }
+    return report;
+}
+
+int RenderPrintList(QPagedPaintDevice *device, const db::Rows &rows)
+{
+    return RenderReport(device, PrintListReport(rows));
+}
+
+bool WritePrintListPdf(const QString &pdfFile, const db::Rows &rows)
+{
+    return WriteReportPdf(pdfFile, PrintListReport(rows));
 }
 
 } // namespace queue

@@ -25,6 +25,27 @@ void FillPrintBuffer(const QString &siblingFolder, const QList<QStringList> &row
 // The buffer's rows in the order they were written.
 db::Rows ReadPrintBuffer(const QString &siblingFolder);
 
+// A report as the program prints its lists: a title line with the time of printing, a header
+// line, one line per row (a cell cut to its column), and the count and the page at each foot.
+struct ReportColumn
+{
+    QString header;
+    int weight; // share of the line width
+};
+struct Report
+{
+    QString title;
+    QList<ReportColumn> columns;
+    QList<QStringList> rows; // cells in the columns' order
+};
+
+// Lays the report out on the device, landscape, page after page. Returns the page count.
+int RenderReport(QPagedPaintDevice *device, const Report &report);
+// The same into a PDF file; false when the file cannot be written.
+bool WriteReportPdf(const QString &pdfFile, const Report &report);
+
+// The printed list of the buffer's rows.
+Report PrintListReport(const db::Rows &rows);
 // Lays the buffer's rows out on the device, page after page. Returns the page count.
 int RenderPrintList(QPagedPaintDevice *device, const db::Rows &rows);
 

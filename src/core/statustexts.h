@@ -39,6 +39,11 @@ inline QString SameDay()
     return QStringLiteral("Bugün bu YİBF için Denetim Bilgisi zaten kayıtlı, tekrar "
                           "gönderilmedi...");
 }
+// A record sent whose proof could not be kept: still sent, and the operator is told.
+inline QString WithoutProof(const QString &status)
+{
+    return status + QStringLiteral(" (kanıt kaydedilemedi)");
+}
 inline QString Cancelled()
 {
     return QStringLiteral("Gönderim iptal edildi...");
