@@ -338,9 +338,12 @@ void frm_popup::unload()
     // The copy always lies in the temporary folder itself, so that folder is what is emptied
     // (never a folder derived from an empty dosya).
     EmptyFolder(SubmissionTempFolder());
-    // Closed before an outcome (İPTAL, the window's own close): the row is cancelled.
-    if (Label1->text().isEmpty() && sentRecord())
+    // Closed before an outcome (İPTAL, the window's own close): the row is cancelled. Once
+    // decided, the outcome stands; a proof still printing is missing.
+    if (!m_decided && Label1->text().isEmpty() && sentRecord())
         m_outcome = {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt};
+    if (m_proofPending)
+        m_outcome.status = SubmitText::WithoutProof(m_outcome.status.value_or(QString()));
     if (m_countdown)
         m_outcome.countdown = m_countdown;
     ClearUrlCache();

@@ -79,6 +79,10 @@ public:
     QString arama_asamasi;
     double onceki_oran = 0.0;
 
+    // A record sent leaves its proof (the portal's list as a PDF and the photograph uploaded);
+    // benchmarks switch it off to compare.
+    bool keepProof = true;
+
     PortalPage *page1() const { return m_page1; }
     PortalPage *page2() const { return m_page2; }
 
@@ -134,6 +138,7 @@ private:
     void yibf_ariyor();
     void yibf_oku();
     void DecideOutcome();
+    void keepProofAndClose(const SubmissionOutcome &outcome);
     void SevenDayRule(bool thenNewRecord);
     void OpenNewInspection();
     void FillInspectionForm();
@@ -146,6 +151,7 @@ private:
     SubmissionOptions m_options;
     SubmissionOutcome m_outcome;
     bool m_decided = false;
+    bool m_proofPending = false;    // the sent record's list is being printed
     std::optional<int> m_countdown; // ticks before the next record, once a step set them
     PortalPage *m_page1 = nullptr;
     PortalPage *m_page2 = nullptr;

@@ -7,6 +7,7 @@
 #include "core/hostutil.h"
 #include "core/outcome.h"
 #include "core/portalcontract.h"
+#include "core/proof.h"
 #include "core/statustexts.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -251,7 +252,41 @@ void frm_popup::DecideOutcome()
     const ListChange change = SaveFromListChange(m_listBefore.value_or(QList<QStringList>()),
                                                  m_snapshot.tables.value(portal::id::ResultBody()),
                                                  platform::Platform::clock().today());
-    finishAndClose(SaveOutcome(change));
+    const SubmissionOutcome outcome = SaveOutcome(change);
+    if (outcome.stored == Outcome::Sent && keepProof && sentRecord())
+        keepProofAndClose(outcome);
+    else
+        finishAndClose(outcome);
+}
+
+// The list showing the new row is printed before the outcome is handed back, while the page is
+// still this window's (its pages go with it). The engine prints it in a small part of a
+// record's time (bench_submission measures it). The outcome stands first: a cancel or the hang
+// countdown meanwhile closes with it, the proof then missing.
+void frm_popup::keepProofAndClose(const SubmissionOutcome &outcome)
+{
+    if (m_decided)
+        return; // the list read again while it prints
+    m_decided = true;
+    m_outcome = outcome;
+    Label1->setText(QStringLiteral("xx"));
+    const PendingRecord &r = *sentRecord();
+    const ProofFiles files = ProofPaths(ProofFolderOfPhoto(platform::nativePath(r.photoPath)),
+                                        r.yibf, platform::Platform::clock().today(), r.number);
+    // The temporary copy is what the form uploaded; it goes when the window closes.
+    QFile uploaded(dosya.text());
+    const QByteArray photo = uploaded.open(QIODevice::ReadOnly) ? uploaded.readAll() : QByteArray();
+    m_proofPending = true;
+    QPointer<frm_popup> self(this);
+    m_page1->printToPdf([self, files, photo](const QByteArray &pdf) {
+        if (!self || self->m_closing)
+            return;
+        self->m_proofPending = false;
+        if (!WriteProof(files, pdf, photo))
+            self->m_outcome.status =
+                SubmitText::WithoutProof(self->m_outcome.status.value_or(QString()));
+        self->finishAndClose();
+    });
 }
 
 void frm_popup::SevenDayRule(bool thenNewRecord)

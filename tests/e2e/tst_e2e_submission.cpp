@@ -4,6 +4,7 @@
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/photoprep.h"
+#include "core/senthistory.h"
 #include "core/startup.h"
 #include "core/workstation.h"
 #include "demofixture.h"
@@ -26,6 +27,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QtTest>
@@ -52,6 +54,14 @@ QByteArray fileHash(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? sha256(f.readAll()) : QByteArray();
+}
+
+// A PDF's text as poppler's pdftotext reads it.
+QString pdfText(const QString &path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-enc", "UTF-8", path, "-"});
+    return p.waitForFinished(30000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 } // namespace
 
@@ -330,6 +340,9 @@ void tst_e2e_submission::faults_data()
                                 << 2 << "2" << 1 << "";
     row("list newest first") << "list-newest-first" << 15 << 30 << "7"
                              << "" << kSent << 1 << "2" << 1 << "";
+    // The site's proof folder is a file: sent all the same, the proof said to be missing.
+    row("proof cannot be written") << "proof-folder-file" << 15 << 30 << "7"
+                                   << "" << kSent + " (kanıt kaydedilemedi)" << 1 << "2" << 1 << "";
     row("confirmation coded null, operator saves on the page")
         << "confirm-null" << 15 << 30 << ""
         << "save-on-page" << kSent << 1 << "2" << 1 << "";
@@ -358,6 +371,9 @@ void tst_e2e_submission::sendOnce(const QString &fault, int previous, int daysAg
     if (fault == "twin-site") {
         ada = kAda + " B";
         m_fx->site(2, ada, kYibf, QStringLiteral("x"), QStringLiteral("y"), kUser);
+    } else if (fault == "proof-folder-file") {
+        QFile blocker(m_fx->webFolder(ada) + "/kanit");
+        QVERIFY(QDir().mkpath(m_fx->webFolder(ada)) && blocker.open(QIODevice::WriteOnly));
     } else if (!fault.isEmpty()) {
         const QStringList f = fault.split('=');
         QVERIFY(m_sim->setFault(f[0], f.value(1)));
@@ -507,6 +523,24 @@ void tst_e2e_submission::queueOfFive()
           int(m_sim->records().size()), sent());
     QCOMPARE(m_sim->records().size(), 5);
     QCOMPARE(m_fx->tp.messages->texts(), QStringList());
+    // Each record left its proof: the portal's list naming the site and today, and the
+    // photograph as the portal received it. Today's history is exactly these five.
+    const QDate today = m_fx->tp.clock->today();
+    const auto sentToday = history::ReadSentHistory({kUser, true, m_fx->ortak}, today, today);
+    QVERIFY(sentToday && sentToday->size() == 5);
+    const QJsonArray portal = m_sim->records();
+    for (int i = 0; i < 5; ++i) {
+        const history::SentRecord &r = sentToday->at(i);
+        QCOMPARE(r.number, qlonglong(i + 1));
+        QCOMPARE(r.status, kSent);
+        QVERIFY(r.hasProof);
+        QCOMPARE(fileHash(r.proof.photo),
+                 portal[i].toObject()["file"].toObject()["sha256"].toString().toLatin1());
+        const QString text = pdfText(r.proof.pdf);
+        QVERIFY2(text.contains(QString::number(kYibf)) &&
+                     text.contains(today.toString("dd.MM.yyyy")),
+                 qPrintable(r.proof.pdf + ": " + text.left(300)));
+    }
 }
 
 void tst_e2e_submission::refusedOutcomeStopsTheQueue_data()
