@@ -188,7 +188,7 @@ void frm_gecmis::applyFilter()
 
 const history::SentRecord *frm_gecmis::selected() const
 {
-    const QTreeWidgetItem *item = ListView1->currentItem();
+    QTreeWidgetItem *item = ListView1->currentItem();
     const int row = item && item->isSelected() ? ListView1->indexOfTopLevelItem(item) : -1;
     return row >= 0 && row < m_shown.size() ? &m_shown[row] : nullptr;
 }

@@ -63,6 +63,11 @@ bool QtLaunchService::openFolder(const QString &folder)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
+bool QtLaunchService::openFile(const QString &file)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
 QStringList splitCommandLine(const QString &commandLine)
 {
     QStringList parts;

@@ -28,6 +28,8 @@ public:
                                     int timeoutMs) = 0;
     // Shows a folder in the desktop's file manager.
     virtual bool openFolder(const QString &folder) = 0;
+    // Opens a document in the program the desktop keeps for its kind (a PDF in its reader).
+    virtual bool openFile(const QString &file) = 0;
 };
 
 class QtLaunchService : public LaunchService
@@ -37,6 +39,7 @@ public:
     WaitResult startAndWait(const QString &program, const QStringList &args,
                             int timeoutMs) override;
     bool openFolder(const QString &folder) override;
+    bool openFile(const QString &file) override;
 };
 
 // Splits a Windows-style command line ("c:\x\fth32.exe Tarvek_Yds_mtg") into the program file

@@ -7,6 +7,7 @@
 #include "core/outcome.h"
 #include "core/printlist.h"
 #include "core/statustexts.h"
+#include "history/frm_gecmis.h"
 #include "hostutil/urlcache.h"
 #include "platform/fileversion.h"
 #include "platform/messages.h"
@@ -440,6 +441,21 @@ void frm_giris::Command3_Click()
     showReport(sibling);
 }
 
+void frm_giris::Command4_Click()
+{
+    // One history window, a window of its own that goes with this one; the records of the
+    // institution the list shows.
+    if (!m_history) {
+        m_history = new frm_gecmis(
+            {Text2.text(), grid_bakanlik_kullanicilar.size() >= 2, ortak.text()}, this);
+        m_history->setWindowFlag(Qt::Window);
+        m_history->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
 void frm_giris::closeEvent(QCloseEvent *event)
 {
     // Closing the main window ends the program with every other window.
@@ -463,6 +479,7 @@ void frm_giris::connectControls()
     connect(Command1, &QPushButton::clicked, this, &frm_giris::sorsana);
     connect(Command2, &QPushButton::clicked, this, &frm_giris::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frm_giris::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frm_giris::Command4_Click);
     connect(mn_klasor_ac, &QAction::triggered, this, &frm_giris::mn_klasor_ac_Click);
     connect(mn_iptal, &QAction::triggered, this, &frm_giris::mn_iptal_Click);
     connect(Timer1, &QTimer::timeout, this, &frm_giris::onTimerTick);

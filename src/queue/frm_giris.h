@@ -28,6 +28,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineView;
 class PortalLogin;
+class frm_gecmis;
 
 // The main window: the operator's desk with the list of photographs waiting to be sent. The list
 // is a view of the pending queue; the submission window is given one record at a time and hands
@@ -83,6 +84,7 @@ public:
     QPushButton *Command1 = nullptr;        // "YENİLE"
     QPushButton *Command2 = nullptr;        // "SEÇİLİ RESİMLERİ GÖNDER"
     QPushButton *Command3 = nullptr;        // "YAZDIR"
+    QPushButton *Command4 = nullptr;        // "GÖNDERİM GEÇMİŞİ": the sent history window
     QPushButton *StopPreparation = nullptr; // stops the photographs' preparation
     QMenu *mn_sag = nullptr;
     QAction *mn_klasor_ac = nullptr;
@@ -114,6 +116,7 @@ public:
     // Command and menu handlers.
     void Command2_Click();
     void Command3_Click();
+    void Command4_Click();
     void Check2_Click();
     void mn_iptal_Click();
     void mn_klasor_ac_Click();
@@ -165,6 +168,7 @@ private:
 
     PendingQueue m_queue;
     QPointer<frm_popup> m_popup;
+    QPointer<frm_gecmis> m_history;
     std::unique_ptr<QWebEngineView> m_loginBrowser; // WebBrowser1, a hidden window of its own
     // A refused outcome write halts the queue until the operator sends again.
     bool m_halted = false;

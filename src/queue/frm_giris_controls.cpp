@@ -86,6 +86,7 @@ void frm_giris::buildControls()
     Command1 = button("Command1", QStringLiteral("YENİLE"));
     Command2 = button("Command2", QStringLiteral("SEÇİLİ RESİMLERİ GÖNDER"));
     Command3 = button("Command3", QStringLiteral("YAZDIR"));
+    Command4 = button("Command4", QStringLiteral("GÖNDERİM GEÇMİŞİ"));
 
     // The countdown panel floats over the list while it runs (placed by layoutControls).
     Frame4 = new QFrame(this);
@@ -160,7 +161,7 @@ void frm_giris::layoutControls()
         options->addWidget(box);
 
     auto *commands = new QHBoxLayout;
-    for (QPushButton *b : {Command1, Command2, Command3})
+    for (QPushButton *b : {Command1, Command2, Command3, Command4})
         commands->addWidget(b, 1);
 
     auto *left = new QVBoxLayout;

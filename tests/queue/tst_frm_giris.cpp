@@ -1,8 +1,9 @@
 // The main window's wiring over the pending queue: its load, a click that checks a row, the
-// countdown that sends the next record, the row menu and the printed list.
+// countdown that sends the next record, the row menu, the printed list and the sent history.
 #include "core/addresses.h"
 #include "core/printlist.h"
 #include "core/statustexts.h"
+#include "history/frm_gecmis.h"
 #include "mainwindow.h"
 #include "platform/deployment.h"
 #include "queue/frm_giris.h"
@@ -10,6 +11,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -32,6 +35,7 @@ private Q_SLOTS:
     void countdownSendsTheNextRecord();
     void rowMenu();
     void printedList();
+    void sentHistory();
     void sendWithoutSomethingToSend_data();
     void sendWithoutSomethingToSend();
 
@@ -180,6 +184,57 @@ void tst_frm_giris::printedList()
     const db::Rows rows = queue::ReadPrintBuffer(QStringLiteral("c:\\tarvek2000"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(db::Text(rows[1], QStringLiteral("63")), queue::StatusNotJpg());
+}
+
+void tst_frm_giris::sentHistory()
+{
+    frm_giris *w = open(0);
+    const QDate today = m_fx->tp.clock->today();
+    // Sent: 10 today with its proof, 11 today by another operator, 12 yesterday.
+    for (const QVariantList &r : QList<QVariantList>{
+             {10, today, "operatör"}, {11, today, "Can"}, {12, today.addDays(-1), "operatör"}})
+        QVERIFY(db::Exec(StoreFixture::y(),
+                         "insert into yedek5 (sayı, ada, alan1, bak_durum, bak_tarih, kullanici) "
+                         "values (?, '12/3 A', 'a.jpg', '2', ?, ?)",
+                         r));
+    const ProofFiles proof = ProofPaths(ProofFolder(w->ortak.text(), "12/3 A"), "1000", today, 10);
+    QVERIFY(WriteProof(proof, "%PDF-1.4", "jpeg"));
+    w->Command4->click();
+    auto *h = w->findChild<frm_gecmis *>();
+    QVERIFY(h && h->isVisible());
+    QCOMPARE(h->ListView1->topLevelItemCount(), 2);
+    h->Combo2->setCurrentIndex(h->Combo2->findData("Can"));
+    QCOMPARE(h->shown().size(), 1);
+    h->ListView1->setCurrentItem(h->ListView1->topLevelItem(0));
+    QVERIFY(!h->Command1->isEnabled()); // no proof to open
+    // A wider period keeps the operator chosen, until every operator is chosen again.
+    h->DTPicker1->setDate(today.addDays(-1));
+    QCOMPARE(h->shown().size(), 1);
+    h->Combo2->setCurrentIndex(0);
+    QCOMPARE(h->ListView1->topLevelItemCount(), 3);
+    h->ListView1->setCurrentItem(h->ListView1->topLevelItem(1));
+    h->Command1->click();
+    h->Command2->click();
+    QCOMPARE(m_fx->tp.launcher->calls.size(), 2);
+    QCOMPARE(m_fx->tp.launcher->calls[0].program, proof.pdf);
+    QCOMPARE(m_fx->tp.launcher->calls[1].kind, QStringLiteral("folder"));
+    // Printed and saved through the program's report, as the operator names the files.
+    QList<queue::Report> reports;
+    h->showReport = [&reports](const queue::Report &r) { reports << r; };
+    h->askFileName = [this](const QString &, const QString &) {
+        return m_fx->tp.root.filePath("liste");
+    };
+    h->Command3->click();
+    h->Command4->click();
+    h->Command5->click();
+    QVERIFY(reports.size() == 1 && reports[0].rows.size() == 3);
+    QFile pdf(m_fx->tp.root.filePath("liste.pdf")), csv(m_fx->tp.root.filePath("liste.csv"));
+    QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
+    QVERIFY(csv.open(QIODevice::ReadOnly) && csv.readAll().count('\n') == 4);
+    QVERIFY(m_fx->tp.messages->texts().isEmpty());
+    // One history window.
+    w->Command4->click();
+    QCOMPARE(w->findChildren<frm_gecmis *>().size(), 1);
 }
 
 void tst_frm_giris::sendWithoutSomethingToSend_data()

@@ -65,6 +65,12 @@ bool RecordingLauncher::openFolder(const QString &folder)
     return true;
 }
 
+bool RecordingLauncher::openFile(const QString &file)
+{
+    calls.append({QStringLiteral("file"), file, {}});
+    return true;
+}
+
 TestPlatform::TestPlatform()
     : messages(std::make_shared<RecordingMessages>()),
       settings(std::make_shared<MemorySettingsService>()),

@@ -59,7 +59,7 @@ class RecordingLauncher : public LaunchService
 public:
     struct Call
     {
-        QString kind; // "start", "wait", "folder"
+        QString kind; // "start", "wait", "folder", "file"
         QString program;
         QStringList args;
     };
@@ -67,6 +67,7 @@ public:
     WaitResult startAndWait(const QString &program, const QStringList &args,
                             int timeoutMs) override;
     bool openFolder(const QString &folder) override;
+    bool openFile(const QString &file) override;
 
     QList<Call> calls;
     bool failStart = false;
