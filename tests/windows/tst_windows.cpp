@@ -5,6 +5,7 @@
 #include "core/startup.h"
 #include "core/statustexts.h"
 #include "demofixture.h"
+#include "history/frm_gecmis.h"
 #include "hostutil/frm_temp_sil.h"
 #include "login/frm_ilk_giris.h"
 #include "mainwindow.h"
@@ -18,6 +19,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -200,6 +202,20 @@ void tst_windows::demoSubmissionFitsALaptop()
     QVERIFY2(pages.contains(QStringLiteral("DYDYO.jsf")), qPrintable(pages.join(' ')));
     check(w, QStringLiteral("main window after the outcome"), {w->Command2});
     shot(w, QStringLiteral("7-sonuc"));
+
+    // The sent history since yesterday: the record just sent with its proof, and the demo's
+    // record sent yesterday.
+    w->Command4->click();
+    auto *history = w->findChild<frm_gecmis *>();
+    QVERIFY(history && QTest::qWaitForWindowExposed(history));
+    history->DTPicker1->setDate(fx.tp.clock->today().addDays(-1));
+    QCOMPARE(history->shown().size(), 2);
+    QVERIFY(history->shown()[1].hasProof);
+    history->ListView1->setCurrentItem(history->ListView1->topLevelItem(1));
+    check(history, QStringLiteral("sent history"),
+          {history->ListView1, history->Command1, history->Command3, history->Command5});
+    shot(history, QStringLiteral("8-gecmis"));
+    history->close();
 
     // A long status: whole in the tooltips and the wrapped details, the window as wide as it was.
     const QString text = QStringLiteral("Gerçekleşme Oranı bir önceki Denetim bilgisinin "
