@@ -36,13 +36,20 @@ static bool WriteWhole(const QString &file, const QByteArray &bytes)
     return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
 }
 
+bool WriteProofPhoto(const ProofFiles &files, const QByteArray &photo)
+{
+    return !photo.isEmpty() && QDir().mkpath(QFileInfo(files.photo).absolutePath()) &&
+           WriteWhole(files.photo, photo);
+}
+
+bool WriteProofPdf(const ProofFiles &files, const QByteArray &pdf)
+{
+    return pdf.startsWith("%PDF-") && WriteWhole(files.pdf, pdf);
+}
+
 bool WriteProof(const ProofFiles &files, const QByteArray &pdf, const QByteArray &photo)
 {
-    if (!pdf.startsWith("%PDF-") || photo.isEmpty())
-        return false;
-    if (!QDir().mkpath(QFileInfo(files.pdf).absolutePath()))
-        return false;
-    return WriteWhole(files.photo, photo) && WriteWhole(files.pdf, pdf);
+    return WriteProofPhoto(files, photo) && WriteProofPdf(files, pdf);
 }
 
 bool ProofExists(const ProofFiles &files)

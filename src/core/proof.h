@@ -24,9 +24,12 @@ QString ProofFolderOfPhoto(const QString &preparedPhotoNative);
 ProofFiles ProofPaths(const QString &folder, const QString &yibf, const QDate &sent,
                       qlonglong number);
 
-// Writes the proof: the photograph's bytes, then the PDF, each file whole or not at all. False
-// when the folder cannot be made, a file cannot be written, the PDF is not one or the
-// photograph is empty.
+// Writes the proof's photograph (making the folder) or its PDF, each file whole or not at all.
+// False when the folder cannot be made, the file cannot be written, the photograph is empty or
+// the PDF is not one.
+bool WriteProofPhoto(const ProofFiles &files, const QByteArray &photo);
+bool WriteProofPdf(const ProofFiles &files, const QByteArray &pdf);
+// Both, the photograph first.
 bool WriteProof(const ProofFiles &files, const QByteArray &pdf, const QByteArray &photo);
 
 // Both files of the proof are there.

@@ -277,7 +277,8 @@ frm_popup::~frm_popup()
         t->stop();
     delete WebBrowser1;
     delete WebBrowser2;
-    delete m_page1;
+    if (!m_pageLent)
+        delete m_page1;
     delete m_page2;
 }
 
@@ -338,16 +339,14 @@ void frm_popup::unload()
     // The copy always lies in the temporary folder itself, so that folder is what is emptied
     // (never a folder derived from an empty dosya).
     EmptyFolder(SubmissionTempFolder());
-    // Closed before an outcome (İPTAL, the window's own close): the row is cancelled. Once
-    // decided, the outcome stands; a proof still printing is missing.
-    if (!m_decided && Label1->text().isEmpty() && sentRecord())
+    // Closed before an outcome (İPTAL, the window's own close): the row is cancelled.
+    if (Label1->text().isEmpty() && sentRecord())
         m_outcome = {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt};
-    if (m_proofPending)
-        m_outcome.status = SubmitText::WithoutProof(m_outcome.status.value_or(QString()));
     if (m_countdown)
         m_outcome.countdown = m_countdown;
     ClearUrlCache();
-    m_page1->triggerAction(QWebEnginePage::Stop);
+    if (!m_pageLent)
+        m_page1->triggerAction(QWebEnginePage::Stop);
     // The next opening starts fresh.
     deleteLater();
     Q_EMIT finished(sentRecord() ? sentRecord()->number : 0, m_outcome);

@@ -138,7 +138,7 @@ private:
     void yibf_ariyor();
     void yibf_oku();
     void DecideOutcome();
-    void keepProofAndClose(const SubmissionOutcome &outcome);
+    void keepProofAndClose(SubmissionOutcome outcome);
     void SevenDayRule(bool thenNewRecord);
     void OpenNewInspection();
     void FillInspectionForm();
@@ -151,7 +151,7 @@ private:
     SubmissionOptions m_options;
     SubmissionOutcome m_outcome;
     bool m_decided = false;
-    bool m_proofPending = false;    // the sent record's list is being printed
+    bool m_pageLent = false;        // the list's page prints the proof on its own, then goes
     std::optional<int> m_countdown; // ticks before the next record, once a step set them
     PortalPage *m_page1 = nullptr;
     PortalPage *m_page2 = nullptr;

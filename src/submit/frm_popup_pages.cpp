@@ -259,34 +259,39 @@ void frm_popup::DecideOutcome()
         finishAndClose(outcome);
 }
 
-// The list showing the new row is printed before the outcome is handed back, while the page is
-// still this window's (its pages go with it). The engine prints it in a small part of a
-// record's time (bench_submission measures it). The outcome stands first: a cancel or the hang
-// countdown meanwhile closes with it, the proof then missing.
-void frm_popup::keepProofAndClose(const SubmissionOutcome &outcome)
+// The photograph is kept at once, so a folder that cannot be written is in the outcome's status.
+// The list is printed after the outcome is handed back: the page outlives this window for the
+// print, so the queue never waits for the engine, and goes once it has printed. A print that
+// fails then leaves no proof (the photograph goes too), which the sent history shows.
+void frm_popup::keepProofAndClose(SubmissionOutcome outcome)
 {
     if (m_decided)
-        return; // the list read again while it prints
-    m_decided = true;
-    m_outcome = outcome;
-    Label1->setText(QStringLiteral("xx"));
+        return;
     const PendingRecord &r = *sentRecord();
     const ProofFiles files = ProofPaths(ProofFolderOfPhoto(platform::nativePath(r.photoPath)),
                                         r.yibf, platform::Platform::clock().today(), r.number);
     // The temporary copy is what the form uploaded; it goes when the window closes.
     QFile uploaded(dosya.text());
     const QByteArray photo = uploaded.open(QIODevice::ReadOnly) ? uploaded.readAll() : QByteArray();
-    m_proofPending = true;
-    QPointer<frm_popup> self(this);
-    m_page1->printToPdf([self, files, photo](const QByteArray &pdf) {
-        if (!self || self->m_closing)
-            return;
-        self->m_proofPending = false;
-        if (!WriteProof(files, pdf, photo))
-            self->m_outcome.status =
-                SubmitText::WithoutProof(self->m_outcome.status.value_or(QString()));
-        self->finishAndClose();
+    if (!WriteProofPhoto(files, photo)) {
+        outcome.status = SubmitText::WithoutProof(outcome.status.value_or(QString()));
+        finishAndClose(outcome);
+        return;
+    }
+    PortalPage *page = m_page1;
+    m_pageLent = true;
+    page->disconnect(this);
+    page->setParent(nullptr);
+    page->newWindow = nullptr;
+    page->beforeNavigate = [](const QUrl &) { return false; }; // it only prints now
+    page->printToPdf([page, files](const QByteArray &pdf) {
+        if (!WriteProofPdf(files, pdf)) {
+            QFile::remove(files.photo);
+            qWarning("proof not kept: %s", qPrintable(files.pdf));
+        }
+        page->deleteLater();
     });
+    finishAndClose(outcome);
 }
 
 void frm_popup::SevenDayRule(bool thenNewRecord)

@@ -524,10 +524,14 @@ void tst_e2e_submission::queueOfFive()
     QCOMPARE(m_sim->records().size(), 5);
     QCOMPARE(m_fx->tp.messages->texts(), QStringList());
     // Each record left its proof: the portal's list naming the site and today, and the
-    // photograph as the portal received it. Today's history is exactly these five.
+    // photograph as the portal received it. Today's history is exactly these five. The last
+    // list prints after its outcome was handed back.
     const QDate today = m_fx->tp.clock->today();
-    const auto sentToday = history::ReadSentHistory({kUser, true, m_fx->ortak}, today, today);
-    QVERIFY(sentToday && sentToday->size() == 5);
+    std::optional<QList<history::SentRecord>> sentToday;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (sentToday = history::ReadSentHistory({kUser, true, m_fx->ortak}, today, today)) &&
+            sentToday->size() == 5 && sentToday->last().hasProof,
+        30000);
     const QJsonArray portal = m_sim->records();
     for (int i = 0; i < 5; ++i) {
         const history::SentRecord &r = sentToday->at(i);

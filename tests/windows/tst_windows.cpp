@@ -209,8 +209,8 @@ void tst_windows::demoSubmissionFitsALaptop()
     auto *history = w->findChild<frm_gecmis *>();
     QVERIFY(history && QTest::qWaitForWindowExposed(history));
     history->DTPicker1->setDate(fx.tp.clock->today().addDays(-1));
-    QCOMPARE(history->shown().size(), 2);
-    QVERIFY(history->shown()[1].hasProof);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (history->refresh(), history->shown().size() == 2 && history->shown()[1].hasProof), 10000);
     history->ListView1->setCurrentItem(history->ListView1->topLevelItem(1));
     check(history, QStringLiteral("sent history"),
           {history->ListView1, history->Command1, history->Command3, history->Command5});
