@@ -56,6 +56,8 @@ frm_gecmis::frm_gecmis(const history::Scope &scope, QWidget *parent)
     ListView1->setUniformRowHeights(true);
     ListView1->setHeaderLabels(history::Headers());
     ListView1->header()->setStretchLastSection(false);
+    // The status is the longest text: it takes the room the others leave.
+    ListView1->header()->setSectionResizeMode(5, QHeaderView::Stretch);
     Label1 = named(new QLabel, "Label1");
     auto button = [](const char *name, const QString &caption) {
         return named(new QPushButton(caption), name);
