@@ -41,10 +41,7 @@ struct Series
 // One goal's verdict for the closing table; pass < 0: measured, no verdict (information).
 inline void goal(const char *name, const std::string &figures, int pass)
 {
-    std::printf("goal|%s|%s|%s\n", name, figures.c_str(),
-                pass < 0 ? "-"
-                : pass   ? "PASS"
-                         : "FAIL");
+    std::printf("goal|%s|%s|%s\n", name, figures.c_str(), pass < 0 ? "-" : pass ? "PASS" : "FAIL");
     std::fflush(stdout);
 }
 
