@@ -3,8 +3,8 @@
 // closing; the countdown between records is left out), against the engine's floor for the same
 // record: the sum of its pages' load times as the engine reports them (load started to load
 // finished, every portal page of the program). Between records, the same pages walked as plain
-// HTTP on a second simulator (subject and baseline in turn, record by record). The main
-// process's resident memory is read at every record's end.
+// HTTP on a second simulator (subject and baseline in turn, record by record). The program's
+// resident memory is read at every record's end; the portal runs in a process of its own.
 // bench_submission [N]
 #include "benchstats.h"
 #include "core/connection.h"
@@ -30,6 +30,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -38,6 +39,8 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <string>
 #include <utility>
 
 using namespace ydssim::testing;
@@ -79,43 +82,120 @@ private:
     int m_pages = 0;
 };
 
-} // namespace
+const QString kUser = QStringLiteral("12345678901"), kPassword = QStringLiteral("yds1234");
 
-int main(int argc, char *argv[])
+// Each record goes to a site of its own, so every record meets the same pages (an empty
+// inspection list) however many there are.
+QString Ada(int i)
 {
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    const int count = qMax(1, argc > 1 ? QByteArray(argv[1]).toInt() : 20);
-    platform::testing::TestPlatform tp;
-    tp.clock->setNow(QDateTime(QDate::currentDate(), QTime(10, 0)));
-    tp.clock->setTickMs(1);
+    return QStringLiteral("%1/3 A").arg(12 + i);
+}
+QString Yibf(int i)
+{
+    return QString::number(2024101 + i);
+}
+// Levels vary from record to record within the portal's limits (a total of at most 100).
+int SecondLevel(int i, int count)
+{
+    return 10 + 60 * i / count;
+}
+
+// The portal side, in a process of its own so that what the portal keeps (sessions, received
+// records and photographs) is not counted in the program's memory: the simulator the program
+// talks to, and a second one walked as plain HTTP on request (a record number on a line in,
+// its milliseconds on a line out).
+int PortalProcess(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int count = QByteArray(argv[2]).toInt();
+    const QDate today = QDate::fromString(QString::fromLatin1(argv[3]), Qt::ISODate);
     Simulator sim, walkSim;
     if (!sim.start() || !walkSim.start()) {
         std::fprintf(stderr, "simulator: %s%s\n", qPrintable(sim.error()),
                      qPrintable(walkSim.error()));
         return 1;
     }
-    const QString user = QStringLiteral("12345678901"), password = QStringLiteral("yds1234");
-    // Each record goes to a site of its own, so every record meets the same pages (an empty
-    // inspection list) however many there are.
-    const auto ada = [](int i) { return QStringLiteral("%1/3 A").arg(12 + i); };
-    const auto yibf = [](int i) { return QString::number(2024101 + i); };
     QJsonArray sites;
     for (int i = 0; i < count; ++i)
-        sites.append(QJsonObject{{"yibf", yibf(i)},
-                                 {"institution", user},
-                                 {"ada", ada(i)},
+        sites.append(QJsonObject{{"yibf", Yibf(i)},
+                                 {"institution", kUser},
+                                 {"ada", Ada(i)},
                                  {"inspections", QJsonArray{}}});
     const QJsonObject seed{
         {"institutions",
          QJsonArray{QJsonObject{
-             {"name", "Anadolu"}, {"user", user}, {"password", password}, {"number", "1"}}}},
+             {"name", "Anadolu"}, {"user", kUser}, {"password", kPassword}, {"number", "1"}}}},
         {"sites", sites}};
     for (const Simulator *s : {&sim, &walkSim}) {
         s->reset(QJsonDocument(seed).toJson());
-        s->setToday(tp.clock->today());
+        s->setToday(today);
     }
-    platform::Deployment::setCurrent(sim.deployment());
+    WalkInput walk;
+    walk.user = kUser;
+    walk.password = kPassword;
+    walk.levels[0] = QStringLiteral("20");
+    walk.levels[2] = walk.levels[3] = QStringLiteral("0");
+    QFile photo(QString::fromLocal8Bit(argv[4]));
+    photo.open(QIODevice::ReadOnly);
+    walk.photo = photo.readAll();
+    std::printf("%s %s\n", qPrintable(sim.appBase()), qPrintable(sim.frontBase()));
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const int i = std::atoi(line.c_str());
+        walk.yibf = Yibf(i);
+        walk.levels[1] = QString::number(SecondLevel(i, count));
+        QElapsedTimer clock;
+        clock.start();
+        PortalClient client(walkSim.appBase());
+        const bool saved = walkTo(walkSim, client, QStringLiteral("save"), walk).status != 0;
+        std::printf("%.3f\n", saved ? clock.nsecsElapsed() / 1e6 : -1.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+// A test endpoint of the portal process's simulator.
+QJsonDocument PortalAsk(const QString &appBase, const QString &path)
+{
+    return QJsonDocument::fromJson(PortalClient(appBase).get(path).body);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 5 && QByteArray(argv[1]) == "--portal")
+        return PortalProcess(argc, argv);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const int count = qMax(1, argc > 1 ? QByteArray(argv[1]).toInt() : 20);
+    platform::testing::TestPlatform tp;
+    tp.clock->setNow(QDateTime(QDate::currentDate(), QTime(10, 0)));
+    tp.clock->setTickMs(1);
+    QImage image(880, 660, QImage::Format_RGB32);
+    image.fill(QColor(90, 120, 200));
+    const QString sample = tp.root.path() + "/foto.jpg";
+    image.save(sample, "JPG", 80);
+
+    QProcess portal;
+    portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    portal.start(
+        QCoreApplication::applicationFilePath(),
+        {"--portal", QString::number(count), tp.clock->today().toString(Qt::ISODate), sample});
+    if (!portal.waitForReadyRead(30000)) {
+        std::fprintf(stderr, "the portal process did not start\n");
+        return 1;
+    }
+    const QStringList bases = QString::fromLatin1(portal.readLine()).simplified().split(' ');
+    if (bases.size() != 2)
+        return 1;
+    const QString appBase = bases.at(0);
+    platform::Deployment deployment = platform::Deployment::builtIn();
+    deployment.portalAppHost = appBase;
+    deployment.portalFrontHost = bases.at(1);
+    deployment.updateHost = appBase;
+    platform::Deployment::setCurrent(deployment);
 
     const QString store = tp.root.path() + "/store";
     QDir().mkpath(store);
@@ -127,44 +207,32 @@ int main(int argc, char *argv[])
     const QString ortak = tp.root.path() + "/ortak";
     db::Exec(ConnectionString("f3436"),
              "insert into ayarlar2 (foto_tarih_at, ortak) values ('1', ?)", {ortak});
-    QImage image(880, 660, QImage::Format_RGB32);
-    image.fill(QColor(90, 120, 200));
-    const QString sample = tp.root.path() + "/foto.jpg";
-    image.save(sample, "JPG", 80);
-    // Levels vary from record to record within the portal's limits (a total of at most 100).
-    const auto secondLevel = [count](int i) { return 10 + 60 * i / count; };
     for (int i = 0; i < count; ++i) {
         db::Exec(y3436, "insert into inşaat (sayi, ada, yedek1, firma) values (?, ?, ?, ?)",
-                 {i + 1, ada(i), yibf(i), user});
-        const QString web = ortak + "/fotograflar/" + SiteFolderName(ada(i)) + "/web";
+                 {i + 1, Ada(i), Yibf(i), kUser});
+        const QString web = ortak + "/fotograflar/" + SiteFolderName(Ada(i)) + "/web";
         QDir().mkpath(web);
         QFile::copy(sample, web + "/foto.jpg");
         db::Exec(y3436,
                  "insert into yedek5 (sayı, ada, tarih, alan1, alan2, sev1, sev2, sev3, sev4, "
                  "gonderen, gonderentc, bak_durum) values (?, ?, ?, 'foto.jpg', 'Kaba inşaat', "
                  "20, ?, 0, 0, 'Mehmet Öztürk', '12345678950', '1')",
-                 {i + 1, ada(i), tp.clock->today().addDays(-1), secondLevel(i)});
+                 {i + 1, Ada(i), tp.clock->today().addDays(-1), SecondLevel(i, count)});
     }
 
-    WalkInput walk;
-    walk.user = user;
-    walk.password = password;
-    walk.levels[0] = "20";
-    walk.levels[2] = walk.levels[3] = "0";
-    QFile photo(sample);
-    photo.open(QIODevice::ReadOnly);
-    walk.photo = photo.readAll();
-
     frm_giris *w = frm_giris::instance();
-    w->grid_bakanlik_kullanicilar = {{user, "Anadolu"}};
-    w->Text2.setText(user);
-    w->Text3.setText(password);
+    w->grid_bakanlik_kullanicilar = {{kUser, "Anadolu"}};
+    w->Text2.setText(kUser);
+    w->Text3.setText(kPassword);
     w->ilk_kullanici.setText("operator");
     w->Check7->setChecked(true);
     w->Check8->setChecked(true);
-    QObject::connect(w->portalLogin, &PortalLogin::securityDialogShown, [&sim](frm_guvenlik *d) {
-        QTimer::singleShot(0, d, [&sim, d] {
-            d->Text1->setText(sim.latestCode());
+    QObject::connect(w->portalLogin, &PortalLogin::securityDialogShown, [appBase](frm_guvenlik *d) {
+        QTimer::singleShot(0, d, [appBase, d] {
+            d->Text1->setText(PortalAsk(appBase, QStringLiteral("/__test/code"))
+                                  .object()
+                                  .value("code")
+                                  .toString());
             d->Command1->click();
         });
     });
@@ -219,21 +287,19 @@ int main(int argc, char *argv[])
             return;
         }
         // The baseline runs while the queue counts down to the next record.
-        const int i = int(program.values.size()) - 1;
-        QTimer::singleShot(0, &loop, [&, i] {
-            walk.yibf = yibf(i);
-            walk.levels[1] = QString::number(secondLevel(i));
-            QElapsedTimer walkClock;
-            walkClock.start();
-            PortalClient client(walkSim.appBase());
-            walkTo(walkSim, client, QStringLiteral("save"), walk);
-            http.values << walkClock.nsecsElapsed() / 1e6;
-        });
+        portal.write(QByteArray::number(int(program.values.size()) - 1) + '\n');
+    });
+    QObject::connect(&portal, &QProcess::readyReadStandardOutput, &loop, [&] {
+        while (portal.canReadLine()) {
+            const double ms = portal.readLine().trimmed().toDouble();
+            if (ms >= 0)
+                http.values << ms;
+        }
     });
 
     w->Command2->click();
     const int stalled = loop.exec();
-    const int sent = int(sim.records().size());
+    const int sent = int(PortalAsk(appBase, QStringLiteral("/__test/records")).array().size());
     std::printf("submission: %d of %d records sent%s\n", sent, count,
                 stalled ? " (stalled: a record did not end within a minute)" : "");
     program.print();
