@@ -323,11 +323,15 @@ int main(int argc, char *argv[])
     if (rssKb.size() >= 10) {
         const double at10 = rssKb.at(9) / 1024.0, atN = rssKb.last() / 1024.0;
         const double growth = 100.0 * (atN - at10) / at10;
+        bench::Series rss{"resident memory, records 10 to N", {}};
+        for (qsizetype i = 9; i < rssKb.size(); ++i)
+            rss.values << rssKb.at(i) / 1024.0;
         std::printf("  resident memory: %.1f MB at record 10, %.1f MB at record %d (%+.1f %%, "
                     "%.0f kB per record)\n",
                     at10, atN, int(rssKb.size()), growth,
                     rssKb.size() > 10 ? (rssKb.last() - rssKb.at(9)) / double(rssKb.size() - 10)
                                       : 0.0);
+        rss.print("MB");
         bench::goal("flat memory, record 10 to N <= +2 %",
                     bench::format("%.1f -> %.1f MB (%+.1f %%, N=%.0f)", at10, atN, growth,
                                   double(rssKb.size())),
