@@ -102,14 +102,13 @@ int main(int argc, char **argv)
         qint64 longest = 0;
         QTimer tick;
         tick.setInterval(10);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            longest = qMax(longest, sinceTick.restart());
-        });
-        const auto connection = QObject::connect(
-            &w->queue(), &PendingQueue::preparationProgress, &loop, [&](int done, int total) {
-                if (total > 0 && done == total)
-                    loop.quit();
-            });
+        QObject::connect(&tick, &QTimer::timeout,
+                         [&] { longest = qMax(longest, sinceTick.restart()); });
+        const auto connection = QObject::connect(&w->queue(), &PendingQueue::preparationProgress,
+                                                 &loop, [&](int done, int total) {
+                                                     if (total > 0 && done == total)
+                                                         loop.quit();
+                                                 });
         QTimer::singleShot(600000, &loop, [&] {
             complete = false;
             loop.quit();

@@ -243,7 +243,7 @@ int main(int argc, char *argv[])
     bench::Series engine{"engine's page loads (its floor)", {}};
     bench::Series ratio{"program / engine floor, per record", {}};
     bench::Series http{"the same pages as plain HTTP", {}};
-    QList<long> rssKb;
+    QList<long> rssKb, heapKb;
     QList<int> pages;
     QElapsedTimer recordClock;
     QEventLoop loop;
@@ -280,8 +280,10 @@ int main(int argc, char *argv[])
         ratio.values << ms / floorMs;
         pages << floor.takePages();
         rssKb << bench::residentKb();
-        std::fprintf(stderr, "record %d: %.0f ms, engine %.0f ms (%d loads), rss %ld kB\n",
-                     int(program.values.size()), ms, floorMs, pages.last(), rssKb.last());
+        heapKb << bench::heapInUseKb();
+        std::fprintf(
+            stderr, "record %d: %.0f ms, engine %.0f ms (%d loads), rss %ld kB, heap %ld kB\n",
+            int(program.values.size()), ms, floorMs, pages.last(), rssKb.last(), heapKb.last());
         if (program.values.size() == count) {
             loop.exit(0);
             return;
@@ -332,6 +334,11 @@ int main(int argc, char *argv[])
                     rssKb.size() > 10 ? (rssKb.last() - rssKb.at(9)) / double(rssKb.size() - 10)
                                       : 0.0);
         rss.print("MB");
+        std::printf("  heap in use: %.1f MB at record 10, %.1f MB at record %d (%.1f kB per "
+                    "record)\n",
+                    heapKb.at(9) / 1024.0, heapKb.last() / 1024.0, int(heapKb.size()),
+                    heapKb.size() > 10 ? (heapKb.last() - heapKb.at(9)) / double(heapKb.size() - 10)
+                                       : 0.0);
         bench::goal("flat memory, record 10 to N <= +2 %",
                     bench::format("%.1f -> %.1f MB (%+.1f %%, N=%.0f)", at10, atN, growth,
                                   double(rssKb.size())),
