@@ -2,6 +2,7 @@
 
 #include "core/textchangecase.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QVBoxLayout>
 
@@ -39,9 +40,10 @@ frm_guvenlik::frm_guvenlik(QWidget *parent)
 
 bool frm_guvenlik::loadImage(const QString &file)
 {
-    QPixmap picture;
-    if (!picture.load(file))
+    // Read apart from the pixmap cache: every login brings a new picture, never shown again.
+    const QImage picture(file);
+    if (picture.isNull())
         return false;
-    Image1->setPixmap(picture);
+    Image1->setPixmap(QPixmap::fromImage(picture));
     return true;
 }

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
@@ -352,10 +353,12 @@ void frm_popup::attachPhoto()
 // The row's photograph at the box's width, its proportions kept, centred.
 void frm_popup::showPhoto()
 {
-    const QPixmap picture(sentRecord() ? platform::nativePath(sentRecord()->photoPath) : QString());
+    // Read apart from the pixmap cache: each record's photograph is shown once.
+    const QImage picture(sentRecord() ? platform::nativePath(sentRecord()->photoPath) : QString());
     if (picture.isNull() || Image1->width() <= 0)
         return;
-    Image1->setPixmap(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation));
+    Image1->setPixmap(
+        QPixmap::fromImage(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation)));
 }
 
 void frm_popup::ShowConfirmation()
