@@ -35,7 +35,7 @@ run "pending list: fill with unprepared photographs vs one by one over the cores
 run "submission window: reading and deciding a portal page vs loading it" \
     "$BUILD/bench/bench_pagereading" "${PAGEREAD_COUNT:-20}" "${PAGEREAD_ROWS:-60}"
 run "whole submissions against the simulator vs the engine's page loads" \
-    "$BUILD/bench/bench_submission" "${SUBMISSION_COUNT:-100}"
+    "$BUILD/bench/bench_submission" "${SUBMISSION_COUNT:-200}"
 
 echo
 echo "== goals"
