@@ -17,3 +17,6 @@ QTWEBENGINE_DISABLE_SANDBOX=1 "$BUILD/bench/bench_pagereading" "${PAGEREAD_COUNT
 
 echo "== one whole submission against the simulator, averaged over a queue"
 QTWEBENGINE_DISABLE_SANDBOX=1 "$BUILD/bench/bench_submission" "${SUBMISSION_COUNT:-20}"
+
+echo "== one security code per queue: the session kept vs a login per record"
+QTWEBENGINE_DISABLE_SANDBOX=1 "$BUILD/bench/bench_session" "${SESSION_COUNT:-20}" "${SESSION_ROUNDS:-3}"
