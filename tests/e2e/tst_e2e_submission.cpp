@@ -118,6 +118,7 @@ void tst_e2e_submission::init()
 
 void tst_e2e_submission::cleanup()
 {
+    qApp->removeEventFilter(this);
     releaseMainWindow<frm_giris>();
     m_sim.reset();
     m_fx.reset();
@@ -570,9 +571,10 @@ void tst_e2e_submission::oneCodePerQueue()
     frm_giris *w = mainWindow(QStringLiteral("780"));
     w->Check10->setChecked(keep);
     qApp->installEventFilter(this);
+    QObject scope; // the handlers below end with this row, whichever way it ends
     const auto cleanFaults = [this] { QVERIFY(m_sim->clearFaults()); };
     // The outcome of record `at` brings the row's event, before the next record starts.
-    connect(&w->queue(), &QAbstractItemModel::dataChanged, this, [&, w] {
+    connect(&w->queue(), &QAbstractItemModel::dataChanged, &scope, [&, w] {
         if (at == 0 || w->queue().recordAt(at - 1).status != kSent)
             return;
         const QStringList f = fault.split('=');
@@ -582,9 +584,9 @@ void tst_e2e_submission::oneCodePerQueue()
             QVERIFY(m_sim->expireSessions());
         at = 0;
     });
-    connect(w->portalLogin, &PortalLogin::securityDialogShown, this, cleanFaults);
-    m_fx->tp.messages->onShow = [&, w](const auto &) {
-        QTimer::singleShot(0, w, [&, w] {
+    connect(w->portalLogin, &PortalLogin::securityDialogShown, &scope, cleanFaults);
+    m_fx->tp.messages->onShow = [w, cleanFaults](const auto &) {
+        QTimer::singleShot(0, w, [w, cleanFaults] {
             cleanFaults();
             w->Command2->click(); // the operator sends again
         });
@@ -593,7 +595,6 @@ void tst_e2e_submission::oneCodePerQueue()
     QTRY_VERIFY_WITH_TIMEOUT(m_sim->records().size() == 10 && !w->openSubmissionWindow() &&
                                  !w->Timer1->isActive(),
                              300000);
-    qApp->removeEventFilter(this);
 
     QList<int> queued;
     for (const QString &text : std::as_const(m_dialogs))
