@@ -36,6 +36,8 @@ run "submission window: reading and deciding a portal page vs loading it" \
     "$BUILD/bench/bench_pagereading" "${PAGEREAD_COUNT:-20}" "${PAGEREAD_ROWS:-60}"
 run "whole submissions against the simulator vs the engine's page loads" \
     "$BUILD/bench/bench_submission" "${SUBMISSION_COUNT:-200}"
+run "one security code per queue: the session kept vs a login per record" \
+    "$BUILD/bench/bench_session" "${SESSION_COUNT:-20}" "${SESSION_ROUNDS:-3}"
 
 echo
 echo "== goals"

@@ -173,6 +173,8 @@ void PortalLogin::showCodeDialog(const QString &url, QList<int> remaining)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->loadImage(file);
+    if (m_context.queuedCount)
+        dialog->showQueue(m_context.queuedCount());
     m_dialog = dialog;
     connect(dialog, &frm_guvenlik::confirmRequested, this, &PortalLogin::confirm);
     // Modal for the operator; the handler goes on when the dialog has closed.

@@ -64,6 +64,13 @@ void frm_popup::onDocumentComplete(const QUrl &url)
 void frm_popup::readPage(const PageSnapshot &page)
 {
     m_snapshot = page;
+    // In a queue that keeps its session, a page that shows the session gone sends the record
+    // back to a login, once.
+    if (m_options.keepsSession() && sentRecord() && !m_request.afterSessionEnd &&
+        SessionEndedAt(page)) {
+        endWithSession();
+        return;
+    }
     if (const auto code = ReadScreenCode(page.bodyText)) {
         ekrankodu.tag = *code;
         CodeBook book{ekrankodu.text(), eski_ekrankodu.text()};
@@ -85,11 +92,15 @@ void frm_popup::onBrowser2Complete(const QUrl &url)
     const QString address = url.toString();
     if (address.isEmpty() || address == QStringLiteral("http:///"))
         return;
-    if (address == PortalAppUrl(portal::TopPath())) {
-        WebBrowser2->hide();
-        // The portal's profile keeps no cache, so this load neither reads nor writes one.
-        m_page1->load(QUrl(PortalAppUrl(portal::MainPath())));
-    }
+    if (address == PortalAppUrl(portal::TopPath()))
+        openMainPage();
+}
+
+void frm_popup::openMainPage()
+{
+    WebBrowser2->hide();
+    // The portal's profile keeps no cache, so this load neither reads nor writes one.
+    m_page1->load(QUrl(PortalAppUrl(portal::MainPath())));
 }
 
 int frm_popup::formIndex(const QString &name) const
@@ -259,6 +270,16 @@ void frm_popup::SevenDayRule(bool thenNewRecord)
 {
     const QDate today = platform::Platform::clock().today();
     const QList<QStringList> body = m_snapshot.tables.value(portal::id::ResultBody());
+    // The session ended after an earlier attempt's save: the list tells whether that save
+    // arrived, and only a save that did not lets the record start again.
+    if (thenNewRecord && m_request.afterSessionEnd && m_request.afterSessionEnd->listBeforeSave) {
+        const ListChange change =
+            SaveFromListChange(*m_request.afterSessionEnd->listBeforeSave, body, today);
+        if (change.kind != ListChange::Kind::NoNewRow) {
+            finishAndClose(SaveOutcome(change));
+            return;
+        }
+    }
     m_listBefore = body;
     if (sentRecord() && RecordExists(sentRecord()->number) &&
         ListDateTest(0, m_snapshot.tables.value(portal::id::InspectionTable()), ada_web.text(),
@@ -534,6 +555,17 @@ void frm_popup::onZamanSay(const QString &text)
 void frm_popup::endWithStatus(const QString &status, std::optional<RowMark> mark)
 {
     finishAndClose({status, mark, std::nullopt, std::nullopt});
+}
+
+void frm_popup::endWithSession()
+{
+    // A save may have reached the portal once the confirmation page was shown: the list read
+    // before it goes with the record (a list never read proves no row absent).
+    if (!m_decided)
+        m_sessionEnd = SessionEnd{m_confirmationShown
+                                      ? std::optional(m_listBefore.value_or(QList<QStringList>()))
+                                      : std::nullopt};
+    finishAndClose();
 }
 
 void frm_popup::finishAndClose(const SubmissionOutcome &outcome)
