@@ -45,6 +45,6 @@ for g in "flat memory" "time per record" "photos in parallel" "one photo" "list 
     grep -q "^goal|$g" "$OUT" || echo "goal|$g|not measured in this run|FAIL" >>"$OUT"
 done
 grep '^goal|' "$OUT" | awk -F'|' '
-    { printf "  %-40s %-52s %s\n", $2, $3, $4; if ($4 == "FAIL") failed = 1 }
+    { printf "  %-46s %-52s %s\n", $2, $3, $4; if ($4 == "FAIL") failed = 1 }
     END { exit failed }' || status=1
 exit $status
