@@ -256,8 +256,16 @@ void frm_giris::sorsana()
     if (!count)
         return;
     showCount();
-    if (*count > 0)
+    if (*count == 0)
+        return;
+    // A first row whose photograph the pool is preparing is checked when it is ready
+    // (photoPrepared): preparing it here would hold the window while the pool starts.
+    if (m_queue.photoWaiting(0)) {
+        selectRow(0);
+        showStatus(m_queue.recordAt(0).status);
+    } else {
         listvievx_click(1);
+    }
 }
 
 void frm_giris::showCount()
