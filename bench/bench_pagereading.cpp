@@ -1,7 +1,8 @@
 // The submission window's own work per portal page, against the page's own load in the engine:
 // the load of an inspection list page (the baseline), the one-script read of the completed page
 // into a snapshot, and the decisions taken from the snapshot (page code, dispatch, date test,
-// previous percentage, button search).
+// previous percentage, button search). Each page in turn: load, read, decide.
+#include "benchstats.h"
 #include "core/pagerules.h"
 #include "core/pagesnapshot.h"
 #include "platform/testing/testplatform.h"
@@ -15,6 +16,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -39,13 +41,19 @@ QString ListPage(int rows, int serial)
                           "</form><p>Ekran Kodu : DYDYL</p></body></html>");
 }
 
-bool WaitFor(const std::function<bool()> &done, int ms)
+// Runs the event loop until start's callback calls the finish it is given, or ms have passed.
+bool Await(const std::function<void(std::function<void()> finish)> &start, int ms)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
+    QEventLoop loop;
+    bool done = false;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    start([&] {
+        done = true;
+        loop.quit();
+    });
+    if (!done)
+        loop.exec();
+    return done;
 }
 
 } // namespace
@@ -55,33 +63,44 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     platform::testing::TestPlatform tp;
-    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20;
+    const int count = qMax(3, argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20);
     const int rows = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 60;
     PortalPage page;
-    double loadMs = 0, readMs = 0, decideUs = 0;
+    bench::Series loads{"page load in the engine (baseline)", {}};
+    bench::Series reads{"read into a snapshot", {}};
+    bench::Series decisions{"decisions from the snapshot", {}};
     int decided = 0;
     for (int i = -1; i < count; ++i) { // the first round warms the engine and is not counted
-        bool complete = false;
-        const auto c = QObject::connect(&page, &PortalPage::documentComplete,
-                                        [&](const QUrl &) { complete = true; });
+        QMetaObject::Connection c;
         QElapsedTimer t;
         t.start();
-        page.setHtml(ListPage(rows, i), QUrl(QStringLiteral("http://portal.test/yds/l.jsf")));
-        if (!WaitFor([&] { return complete; }, 20000)) {
+        const bool loaded = Await(
+            [&](std::function<void()> finish) {
+                c = QObject::connect(&page, &PortalPage::documentComplete,
+                                     [finish](const QUrl &) { finish(); });
+                page.setHtml(ListPage(rows, i),
+                             QUrl(QStringLiteral("http://portal.test/yds/l.jsf")));
+            },
+            20000);
+        QObject::disconnect(c);
+        if (!loaded) {
             std::fprintf(stderr, "page did not load\n");
             return 1;
         }
         const double load = t.nsecsElapsed() / 1e6;
-        QObject::disconnect(c);
 
         PageSnapshot snap;
-        bool got = false;
         t.restart();
-        TakeSnapshot(&page, {QStringLiteral("oyds_form:id")}, [&](const PageSnapshot &s) {
-            snap = s;
-            got = true;
-        });
-        if (!WaitFor([&] { return got; }, 20000) || !snap.valid) {
+        const bool got = Await(
+            [&](std::function<void()> finish) {
+                TakeSnapshot(&page, {QStringLiteral("oyds_form:id")},
+                             [&snap, finish](const PageSnapshot &s) {
+                                 snap = s;
+                                 finish();
+                             });
+            },
+            20000);
+        if (!got || !snap.valid) {
             std::fprintf(stderr, "page was not read\n");
             return 1;
         }
@@ -102,17 +121,17 @@ int main(int argc, char **argv)
             button >= 0)
             ++decided;
         if (i >= 0) {
-            loadMs += load;
-            readMs += read;
-            decideUs += decide;
+            loads.values << load;
+            reads.values << read;
+            decisions.values << decide;
         }
     }
-    std::printf("  inspection list of %d rows, %d pages (decided right: %d)\n", rows, count,
+    std::printf("  inspection list of %d rows, %d pages in turn (decided right: %d)\n", rows, count,
                 decided);
-    std::printf("  page load in the engine (baseline)  mean %8.2f ms\n", loadMs / count);
-    std::printf("  read into a snapshot                mean %8.2f ms  (%.2fx the load)\n",
-                readMs / count, readMs / loadMs);
-    std::printf("  decisions from the snapshot         mean %8.1f us  (%.4fx the load)\n",
-                decideUs / count, decideUs / 1000.0 / loadMs);
-    return 0;
+    loads.print();
+    reads.print();
+    decisions.print("us");
+    std::printf("  read / load, medians: %.2fx; decisions / load: %.4fx\n",
+                reads.median() / loads.median(), decisions.median() / 1000.0 / loads.median());
+    return decided == count ? 0 : 1;
 }

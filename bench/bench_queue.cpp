@@ -1,6 +1,8 @@
 // The pending list and the eligibility checks against their floors: the list fill of 10,000
 // pending records with prepared photos against the bare query plus the file-existence checks,
-// and one photograph's checks against reading its JPEG header (and against a full decode).
+// and one photograph's checks against reading its JPEG header (and against a full decode); each
+// subject and its baseline in turn, round by round. bench_queue [ROUNDS]
+#include "benchstats.h"
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/queuerules.h"
@@ -21,23 +23,20 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace {
 constexpr int kRecords = 10000;
 constexpr int kSites = 200;
 
-// Best of n runs, in milliseconds.
-double best(int n, const std::function<void()> &f)
+// One run, in milliseconds.
+double timed(const std::function<void()> &f)
 {
-    double b = 1e300;
-    for (int i = 0; i < n; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        b = qMin(b, t.nsecsElapsed() / 1e6);
-    }
-    return b;
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
 }
 
 QString siteName(int s)
@@ -48,6 +47,7 @@ QString siteName(int s)
 
 int main(int argc, char **argv)
 {
+    const int rounds = argc > 1 ? qMax(3, std::atoi(argv[1])) : 5;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C"); // figures with a decimal point
@@ -109,9 +109,16 @@ int main(int argc, char **argv)
         database.commit();
     }
 
-    // Floor: the same query and one existence test per prepared photo.
+    frm_giris *w = frm_giris::instance();
+    w->queue().setPreparer({});
+    w->navigate = [](const QUrl &) {};
+    w->grid_bakanlik_kullanicilar.append({QStringLiteral("FIRMA"), QStringLiteral("Kurum")});
+    w->Text2.setText(QStringLiteral("FIRMA"));
+
+    // The list fill against its floor, the same query and one existence test per prepared
+    // photo, in turn round by round.
     int found = 0;
-    const double floorMs = best(3, [&] {
+    const auto bareQuery = [&] {
         found = 0;
         const auto rows = db::Select(y, queue::PendingListQuery(false));
         for (const QSqlRecord &r : *rows) {
@@ -120,53 +127,68 @@ int main(int argc, char **argv)
                 QStringLiteral("\\web\\") + db::Text(r, QStringLiteral("alan1")));
             found += QFileInfo(web).isFile() ? 1 : 0;
         }
-    });
-
-    frm_giris *w = frm_giris::instance();
-    w->queue().setPreparer({});
-    w->navigate = [](const QUrl &) {};
-    w->grid_bakanlik_kullanicilar.append({QStringLiteral("FIRMA"), QStringLiteral("Kurum")});
-    w->Text2.setText(QStringLiteral("FIRMA"));
-    const double fillMs = best(3, [&] { w->sorsana(); });
+    };
+    bench::Series fill{"list fill", {}}, query{"bare query + existence checks", {}};
+    for (int round = 0; round < rounds; ++round) {
+        fill.values << timed([&] { w->sorsana(); });
+        query.values << timed(bareQuery);
+    }
     const int listed = w->queue().recordCount();
+    std::printf("queue list fill: %d records (%d photos found), %d rounds, interleaved\n", listed,
+                found, rounds);
+    fill.print();
+    query.print();
+    const double fillRatio = fill.median() / query.median();
+    std::printf("  fill / bare query, medians: %.2fx (mins %.2fx)\n", fillRatio,
+                fill.min() / query.min());
+    bench::goal(
+        "list fill <= 3x the bare query",
+        bench::format("%.0f / %.0f ms (medians) = %.2fx", fill.median(), query.median(), fillRatio),
+        listed == kRecords && fillRatio <= 3.0);
 
-    std::printf("queue list fill: %d records (%d photos found), fill %.1f ms, query + existence "
-                "checks %.1f ms, ratio %.2fx (goal <= 3x)\n",
-                listed, found, fillMs, floorMs, fillMs / floorMs);
-
-    // One photograph's checks against its header.
+    // One photograph's checks against reading its header (and against a full decode).
     const QString photo = ortak + QStringLiteral("/fotograflar/") + SiteFolderName(siteName(1)) +
                           QStringLiteral("/web/foto1.jpg");
     constexpr int reps = 2000;
     QSize sink;
-    const double headerMs = best(3, [&] {
-        for (int i = 0; i < reps; ++i)
-            sink = QImageReader(photo).size();
-    });
     int failures = 0;
-    const double checksMs = best(3, [&] {
-        for (int i = 0; i < reps; ++i) {
-            const queue::PhotoFacts facts = queue::MeasurePhoto(photo);
-            failures += int(
-                queue::FieldFailures(QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("1"))
-                    .size());
-            failures += queue::SizeFailure(facts.bytes) ? 1 : 0;
-            failures += int(queue::DimensionFailures(facts.pixels).size());
-        }
-    });
-    const double decodeMs = best(3,
-                                 [&] {
-                                     for (int i = 0; i < 200; ++i)
-                                         sink = QImageReader(photo).read().size();
-                                 }) *
-                            reps / 200.0;
-    std::printf("queue photo checks: %.2f us per photo, header read %.2f us, ratio %.2fx; "
-                "full decode %.2f us (checks are %.1f%% of it)\n",
-                checksMs * 1000.0 / reps, headerMs * 1000.0 / reps, checksMs / headerMs,
-                decodeMs * 1000.0 / reps, 100.0 * checksMs / decodeMs);
+    bench::Series checks{"checks, per photo", {}}, header{"header read, per photo", {}},
+        decode{"full decode, per photo", {}};
+    for (int round = 0; round < rounds; ++round) {
+        checks.values << timed([&] {
+                             for (int i = 0; i < reps; ++i) {
+                                 const queue::PhotoFacts facts = queue::MeasurePhoto(photo);
+                                 failures += int(queue::FieldFailures(QStringLiteral("x"),
+                                                                      QStringLiteral("y"),
+                                                                      QStringLiteral("1"))
+                                                     .size());
+                                 failures += queue::SizeFailure(facts.bytes) ? 1 : 0;
+                                 failures += int(queue::DimensionFailures(facts.pixels).size());
+                             }
+                         }) * 1000.0 /
+                             reps;
+        header.values << timed([&] {
+                             for (int i = 0; i < reps; ++i)
+                                 sink = QImageReader(photo).size();
+                         }) * 1000.0 /
+                             reps;
+        decode.values << timed([&] {
+                             for (int i = 0; i < 200; ++i)
+                                 sink = QImageReader(photo).read().size();
+                         }) * 1000.0 /
+                             200;
+    }
+    std::printf("queue photo checks: %d rounds, interleaved\n", rounds);
+    checks.print("us");
+    header.print("us");
+    decode.print("us");
+    std::printf("  checks / header read, medians: %.2fx; checks are %.1f%% of a full decode\n",
+                checks.median() / header.median(), 100.0 * checks.median() / decode.median());
 
-    const double clickMs = best(5, [&] { w->listvievx_click(1); });
-    std::printf("queue row selection (details query, checks, preview): %.2f ms\n", clickMs);
+    bench::Series click{"row selection (details query, checks, preview)", {}};
+    for (int round = 0; round < rounds; ++round)
+        click.values << timed([&] { w->listvievx_click(1); });
+    click.print();
     delete frm_giris::instance();
     db::CloseAll();
     return failures == 0 ? 0 : 1;

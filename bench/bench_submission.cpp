@@ -1,13 +1,22 @@
-// One whole submission against the portal simulator, averaged over a queue: the program's time
-// per record (from the submission window's opening to its closing, so the countdown between
-// records is left out) against the same pages walked as plain HTTP requests in the same run; and
-// a record with its proof (the list printed to PDF, the photograph kept) against one without.
+// Whole submissions against the portal simulator, record by record over a queue of N: each
+// record's time from its first page requested (the login page, or the main page in a kept
+// session) to its saved record listed (the submission window closing; the countdown between
+// records is left out), against the engine's floor for the same
+// record: the sum of its pages' load times as the engine reports them (load started to load
+// finished, every portal page of the program). Between records, the same pages walked as plain
+// HTTP with a login on a second simulator (subject and baseline in turn, record by record). The
+// program's resident memory is read at every record's end; the portal runs in a process of its own.
+// And the queue's first half, keeping each record's proof, against its second half, without.
+// bench_submission [N] [login]  (login: a login for every record rather than one kept session)
+#include "benchstats.h"
 #include "core/connection.h"
 #include "core/database.h"
+#include "core/photoprep.h"
 #include "core/schema.h"
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
+#include "portal/portalpage.h"
 #include "queue/frm_giris.h"
 #include "simulator.h"
 #include "submit/frm_popup.h"
@@ -17,51 +26,178 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
-#include <algorithm>
-#include <array>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <string>
+#include <utility>
 
 using namespace ydssim::testing;
 
-int main(int argc, char *argv[])
+namespace {
+
+// The engine's own load times of every page it is given, summed until taken.
+class LoadFloor : public QObject
 {
-    QApplication app(argc, argv);
-    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 20;
-    platform::testing::TestPlatform tp;
-    tp.clock->setNow(QDateTime(QDate::currentDate(), QTime(10, 0)));
-    tp.clock->setTickMs(1);
-    Simulator sim;
-    if (!sim.start()) {
-        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.error()));
+public:
+    void watch(QWebEnginePage *page)
+    {
+        auto *clock = new QElapsedTimer;
+        connect(page, &QObject::destroyed, this, [clock] { delete clock; });
+        connect(page, &QWebEnginePage::loadStarted, this, [this, clock] {
+            // A load replaced before it finished counts as far as it went.
+            if (clock->isValid())
+                m_ns += clock->nsecsElapsed();
+            clock->start();
+            ++m_pages;
+        });
+        connect(page, &QWebEnginePage::loadFinished, this, [this, clock] {
+            if (!clock->isValid())
+                return;
+            m_ns += clock->nsecsElapsed();
+            clock->invalidate();
+        });
+    }
+    double takeMs()
+    {
+        const double ms = m_ns / 1e6;
+        m_ns = 0;
+        return ms;
+    }
+    int takePages() { return std::exchange(m_pages, 0); }
+
+private:
+    qint64 m_ns = 0;
+    int m_pages = 0;
+};
+
+const QString kUser = QStringLiteral("12345678901"), kPassword = QStringLiteral("yds1234");
+
+// Each record goes to a site of its own, so every record meets the same pages (an empty
+// inspection list) however many there are.
+QString Ada(int i)
+{
+    return QStringLiteral("%1/3 A").arg(12 + i);
+}
+QString Yibf(int i)
+{
+    return QString::number(2024101 + i);
+}
+// Levels vary from record to record within the portal's limits (a total of at most 100).
+int SecondLevel(int i, int count)
+{
+    return 10 + 60 * i / count;
+}
+
+// The portal side, in a process of its own so that what the portal keeps (sessions, received
+// records and photographs) is not counted in the program's memory: the simulator the program
+// talks to, and a second one walked as plain HTTP on request (a record number on a line in,
+// its milliseconds on a line out).
+int PortalProcess(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int count = QByteArray(argv[2]).toInt();
+    const QDate today = QDate::fromString(QString::fromLatin1(argv[3]), Qt::ISODate);
+    Simulator sim, walkSim;
+    if (!sim.start() || !walkSim.start()) {
+        std::fprintf(stderr, "simulator: %s%s\n", qPrintable(sim.error()),
+                     qPrintable(walkSim.error()));
         return 1;
     }
-    const QString user = QStringLiteral("12345678901"), password = QStringLiteral("yds1234");
-    // One site per record: a site's second record on the same day is not sent again.
-    const auto ada = [](int i) { return QStringLiteral("%1/3 A").arg(10 + i); };
-    const int yibf = 2024101;
     QJsonArray sites;
     for (int i = 0; i < count; ++i)
-        sites.append(QJsonObject{{"yibf", QString::number(yibf + i)},
-                                 {"institution", user},
-                                 {"ada", ada(i)},
+        sites.append(QJsonObject{{"yibf", Yibf(i)},
+                                 {"institution", kUser},
+                                 {"ada", Ada(i)},
                                  {"inspections", QJsonArray{}}});
     const QJsonObject seed{
         {"institutions",
          QJsonArray{QJsonObject{
-             {"name", "Anadolu"}, {"user", user}, {"password", password}, {"number", "1"}}}},
+             {"name", "Anadolu"}, {"user", kUser}, {"password", kPassword}, {"number", "1"}}}},
         {"sites", sites}};
-    sim.reset(QJsonDocument(seed).toJson());
-    sim.setToday(tp.clock->today());
-    platform::Deployment::setCurrent(sim.deployment());
+    for (const Simulator *s : {&sim, &walkSim}) {
+        s->reset(QJsonDocument(seed).toJson());
+        s->setToday(today);
+    }
+    WalkInput walk;
+    walk.user = kUser;
+    walk.password = kPassword;
+    walk.levels[0] = QStringLiteral("20");
+    walk.levels[2] = walk.levels[3] = QStringLiteral("0");
+    QFile photo(QString::fromLocal8Bit(argv[4]));
+    photo.open(QIODevice::ReadOnly);
+    walk.photo = photo.readAll();
+    std::printf("%s %s\n", qPrintable(sim.appBase()), qPrintable(sim.frontBase()));
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const int i = std::atoi(line.c_str());
+        walk.yibf = Yibf(i);
+        walk.levels[1] = QString::number(SecondLevel(i, count));
+        QElapsedTimer clock;
+        clock.start();
+        PortalClient client(walkSim.appBase());
+        const bool saved = walkTo(walkSim, client, QStringLiteral("save"), walk).status != 0;
+        std::printf("%.3f\n", saved ? clock.nsecsElapsed() / 1e6 : -1.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+// A test endpoint of the portal process's simulator.
+QJsonDocument PortalAsk(const QString &appBase, const QString &path)
+{
+    return QJsonDocument::fromJson(PortalClient(appBase).get(path).body);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 5 && QByteArray(argv[1]) == "--portal")
+        return PortalProcess(argc, argv);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const int count = qMax(1, argc > 1 ? QByteArray(argv[1]).toInt() : 20);
+    platform::testing::TestPlatform tp;
+    tp.clock->setNow(QDateTime(QDate::currentDate(), QTime(10, 0)));
+    tp.clock->setTickMs(1);
+    QImage image(880, 660, QImage::Format_RGB32);
+    image.fill(QColor(90, 120, 200));
+    const QString sample = tp.root.path() + "/foto.jpg";
+    image.save(sample, "JPG", 80);
+
+    QProcess portal;
+    portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    portal.start(
+        QCoreApplication::applicationFilePath(),
+        {"--portal", QString::number(count), tp.clock->today().toString(Qt::ISODate), sample});
+    if (!portal.waitForReadyRead(30000)) {
+        std::fprintf(stderr, "the portal process did not start\n");
+        return 1;
+    }
+    const QStringList bases = QString::fromLatin1(portal.readLine()).simplified().split(' ');
+    if (bases.size() != 2)
+        return 1;
+    const QString appBase = bases.at(0);
+    platform::Deployment deployment = platform::Deployment::builtIn();
+    deployment.portalAppHost = appBase;
+    deployment.portalFrontHost = bases.at(1);
+    deployment.updateHost = appBase;
+    platform::Deployment::setCurrent(deployment);
 
     const QString store = tp.root.path() + "/store";
     QDir().mkpath(store);
@@ -73,104 +209,170 @@ int main(int argc, char *argv[])
     const QString ortak = tp.root.path() + "/ortak";
     db::Exec(ConnectionString("f3436"),
              "insert into ayarlar2 (foto_tarih_at, ortak) values ('1', ?)", {ortak});
-    QImage image(880, 660, QImage::Format_RGB32);
-    image.fill(QColor(90, 120, 200));
-    const QString firstWeb = ortak + "/fotograflar/10_3_A/web";
     for (int i = 0; i < count; ++i) {
         db::Exec(y3436, "insert into inşaat (sayi, ada, yedek1, firma) values (?, ?, ?, ?)",
-                 {i + 1, ada(i), yibf + i, user});
-        const QString web = ortak + QStringLiteral("/fotograflar/%1_3_A/web").arg(10 + i);
+                 {i + 1, Ada(i), Yibf(i), kUser});
+        const QString web = ortak + "/fotograflar/" + SiteFolderName(Ada(i)) + "/web";
         QDir().mkpath(web);
-        image.save(web + "/foto.jpg", "JPG", 80);
+        QFile::copy(sample, web + "/foto.jpg");
         db::Exec(y3436,
                  "insert into yedek5 (sayı, ada, tarih, alan1, alan2, sev1, sev2, sev3, sev4, "
                  "gonderen, gonderentc, bak_durum) values (?, ?, ?, 'foto.jpg', 'Kaba inşaat', "
                  "20, ?, 0, 0, 'Mehmet Öztürk', '12345678950', '1')",
-                 {i + 1, ada(i), tp.clock->today().addDays(i - count), 10 + 2 * i});
+                 {i + 1, Ada(i), tp.clock->today().addDays(-1), SecondLevel(i, count)});
     }
 
     frm_giris *w = frm_giris::instance();
-    w->grid_bakanlik_kullanicilar = {{user, "Anadolu"}};
-    w->Text2.setText(user);
-    w->Text3.setText(password);
+    w->grid_bakanlik_kullanicilar = {{kUser, "Anadolu"}};
+    w->Text2.setText(kUser);
+    w->Text3.setText(kPassword);
     w->ilk_kullanici.setText("operator");
     w->Check7->setChecked(true);
     w->Check8->setChecked(true);
-    QObject::connect(w->portalLogin, &PortalLogin::securityDialogShown, [&sim](frm_guvenlik *d) {
-        QTimer::singleShot(0, d, [&sim, d] {
-            d->Text1->setText(sim.latestCode());
+    // "login": a login (and a security code) for every record rather than one kept session.
+    const bool loginEach = argc > 2 && QByteArray(argv[2]) == "login";
+    w->Check10->setChecked(!loginEach);
+    QObject::connect(w->portalLogin, &PortalLogin::securityDialogShown, [appBase](frm_guvenlik *d) {
+        QTimer::singleShot(0, d, [appBase, d] {
+            d->Text1->setText(PortalAsk(appBase, QStringLiteral("/__test/code"))
+                                  .object()
+                                  .value("code")
+                                  .toString());
             d->Command1->click();
         });
     });
-    // Each record's time: from the submission window showing to its closing. The first half of
-    // the queue keeps its proofs, the second half does not; the list of a record is printed
-    // while the next one starts, so the first record without one (which still waits on that
-    // print, if anything does) and the first two (warming the engine up) are left out.
-    qint64 inWindow = 0;
-    QElapsedTimer windowClock;
-    int opened = 0;
-    QList<double> withProof, withoutProof;
+
+    LoadFloor floor;
+    floor.watch(w->WebBrowser1->page());
+    bench::Series program{"program, first page to saved record", {}};
+    bench::Series engine{"engine's page loads (its floor)", {}};
+    bench::Series ratio{"program / engine floor, per record", {}};
+    bench::Series http{"the pages as plain HTTP, with a login", {}};
+    // The first half of the queue keeps its proofs, the second half does not. A record's list is
+    // printed while the next one starts, so the first record without one (still sharing that
+    // print) and the first two (warming the engine up) are left out of the comparison.
+    bench::Series withProof{"records with their proof", {}};
+    bench::Series withoutProof{"records without their proof", {}};
+    QList<long> rssKb, heapKb;
+    QList<int> pages;
+    QElapsedTimer recordClock;
+    QEventLoop loop;
+    QTimer stall; // a record that does not end within a minute ends the run
+    stall.setSingleShot(true);
+    stall.setInterval(60000);
+    QObject::connect(&stall, &QTimer::timeout, &loop, [&loop] { loop.exit(1); });
+
+    // A record starts when the queue asks for the login page, or, in the session kept from the
+    // record before, when its submission window opens.
+    const auto startRecord = [&] {
+        if (recordClock.isValid())
+            return;
+        floor.takeMs();
+        floor.takePages();
+        recordClock.start();
+        stall.start();
+    };
+    const auto navigate = w->navigate;
+    w->navigate = [&, navigate](const QUrl &url) {
+        startRecord();
+        navigate(url);
+    };
     w->popupx.onChange([&](const QString &t) {
         if (t == QStringLiteral("1")) {
-            w->openSubmissionWindow()->keepProof = opened < count / 2;
-            ++opened;
-            windowClock.start();
-        } else if (windowClock.isValid()) {
-            inWindow += windowClock.nsecsElapsed();
-            const int k = opened - 1;
-            if (k >= 2 && k != count / 2)
-                (k < count / 2 ? withProof : withoutProof) << windowClock.nsecsElapsed() / 1e6;
+            startRecord();
+            frm_popup *popup = w->openSubmissionWindow();
+            popup->keepProof = program.values.size() < count / 2;
+            floor.watch(popup->page1());
+            floor.watch(popup->page2());
+            return;
+        }
+        if (!recordClock.isValid())
+            return;
+        const double ms = recordClock.nsecsElapsed() / 1e6;
+        recordClock.invalidate();
+        const double floorMs = floor.takeMs();
+        program.values << ms;
+        if (const int k = int(program.values.size()) - 1; k >= 2 && k != count / 2)
+            (k < count / 2 ? withProof : withoutProof).values << ms;
+        engine.values << floorMs;
+        ratio.values << ms / floorMs;
+        pages << floor.takePages();
+        rssKb << bench::residentKb();
+        heapKb << bench::heapInUseKb();
+        std::fprintf(
+            stderr, "record %d: %.0f ms, engine %.0f ms (%d loads), rss %ld kB, heap %ld kB\n",
+            int(program.values.size()), ms, floorMs, pages.last(), rssKb.last(), heapKb.last());
+        if (program.values.size() == count) {
+            loop.exit(0);
+            return;
+        }
+        // The baseline runs while the queue counts down to the next record.
+        portal.write(QByteArray::number(int(program.values.size()) - 1) + '\n');
+    });
+    QObject::connect(&portal, &QProcess::readyReadStandardOutput, &loop, [&] {
+        while (portal.canReadLine()) {
+            const double ms = portal.readLine().trimmed().toDouble();
+            if (ms >= 0)
+                http.values << ms;
         }
     });
-    QElapsedTimer total;
-    total.start();
-    w->Command2->click();
-    while (int(sim.records().size()) < count && total.elapsed() < 600000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        if (!w->openSubmissionWindow() && sim.records().size() >= count)
-            break;
-    }
-    while (w->openSubmissionWindow() && total.elapsed() < 600000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    const double programMs = inWindow / 1e6 / count;
-    const int sent = int(sim.records().size());
 
-    // The same pages as plain HTTP, one client (one login) per record.
-    WalkInput in;
-    in.user = user;
-    in.password = password;
-    in.levels[0] = "20";
-    QFile photo(firstWeb + "/foto.jpg");
-    photo.open(QIODevice::ReadOnly);
-    in.photo = photo.readAll();
-    sim.reset(QJsonDocument(seed).toJson());
-    QElapsedTimer http;
-    http.start();
-    for (int i = 0; i < count; ++i) {
-        in.yibf = QString::number(yibf + i);
-        in.levels[1] = QString::number(10 + 2 * i);
-        PortalClient client(sim.appBase());
-        walkTo(sim, client, "save", in);
+    w->Command2->click();
+    const int stalled = loop.exec();
+    const int sent = int(PortalAsk(appBase, QStringLiteral("/__test/records")).array().size());
+    std::printf("submission: %d of %d records sent, %s%s\n", sent, count,
+                loginEach ? "a login for each" : "one session kept across the queue",
+                stalled ? " (stalled: a record did not end within a minute)" : "");
+    program.print();
+    engine.print();
+    ratio.print("x");
+    http.print();
+    if (!pages.isEmpty())
+        std::printf("  engine page loads per record: %d (first record), %d (last)\n", pages.first(),
+                    pages.last());
+    withProof.print();
+    withoutProof.print();
+    const double proofCost = withProof.median() / withoutProof.median() - 1;
+    bench::goal("a record's proof costs <= 10 % of its time",
+                bench::format("%.0f / %.0f ms (medians) = %+.1f %%", withProof.median(),
+                              withoutProof.median(), 100 * proofCost),
+                !withProof.empty() && !withoutProof.empty() && proofCost <= 0.10);
+    const double floorRatio = program.median() / engine.median();
+    std::printf("  program / engine floor, medians: %.2fx (mins %.2fx); program's own time "
+                "%.0f ms per record\n",
+                floorRatio, program.min() / engine.min(), program.median() - engine.median());
+    if (!http.empty())
+        std::printf("  program / plain HTTP, medians: %.2fx\n", program.median() / http.median());
+    const bool complete = !stalled && sent == count && program.values.size() == count;
+    bench::goal("time per record <= 1.15x engine floor",
+                bench::format("%.0f / %.0f ms (medians) = %.2fx", program.median(), engine.median(),
+                              floorRatio),
+                complete && floorRatio <= 1.15);
+    if (rssKb.size() >= 10) {
+        const double at10 = rssKb.at(9) / 1024.0, atN = rssKb.last() / 1024.0;
+        const double growth = 100.0 * (atN - at10) / at10;
+        bench::Series rss{"resident memory, records 10 to N", {}};
+        for (qsizetype i = 9; i < rssKb.size(); ++i)
+            rss.values << rssKb.at(i) / 1024.0;
+        std::printf("  resident memory: %.1f MB at record 10, %.1f MB at record %d (%+.1f %%, "
+                    "%.0f kB per record)\n",
+                    at10, atN, int(rssKb.size()), growth,
+                    rssKb.size() > 10 ? (rssKb.last() - rssKb.at(9)) / double(rssKb.size() - 10)
+                                      : 0.0);
+        rss.print("MB");
+        std::printf("  heap in use: %.1f MB at record 10, %.1f MB at record %d (%.1f kB per "
+                    "record)\n",
+                    heapKb.at(9) / 1024.0, heapKb.last() / 1024.0, int(heapKb.size()),
+                    heapKb.size() > 10 ? (heapKb.last() - heapKb.at(9)) / double(heapKb.size() - 10)
+                                       : 0.0);
+        bench::goal("flat memory, record 10 to N <= +2 %",
+                    bench::format("%.1f -> %.1f MB (%+.1f %%, N=%.0f)", at10, atN, growth,
+                                  double(rssKb.size())),
+                    complete && rssKb.size() > 10 && growth <= 2.0);
+    } else {
+        bench::goal("flat memory, record 10 to N <= +2 %", "needs N > 10", 0);
     }
-    const double httpMs = http.nsecsElapsed() / 1e6 / count;
-    std::printf("records sent: %d of %d\n", sent, count);
-    std::printf("program, per record (window open to close): %.1f ms\n", programMs);
-    std::printf("the same pages as plain HTTP, per record:    %.1f ms\n", httpMs);
-    std::printf("ratio program / round-trips: %.2fx; program's own overhead: %.1f ms per record\n",
-                programMs / httpMs, programMs - httpMs);
-    const auto spread = [](QList<double> v) {
-        std::sort(v.begin(), v.end());
-        return v.isEmpty() ? std::array<double, 3>{0, 0, 0}
-                           : std::array<double, 3>{v.first(), v[v.size() / 2], v.last()};
-    };
-    const auto a = spread(withProof), b = spread(withoutProof);
-    std::printf("with its proof, per record (min / median / max):    %.1f / %.1f / %.1f ms (%d)\n",
-                a[0], a[1], a[2], int(withProof.size()));
-    std::printf("without its proof, per record (min / median / max): %.1f / %.1f / %.1f ms (%d)\n",
-                b[0], b[1], b[2], int(withoutProof.size()));
-    std::printf("ratio with / without: %.3fx; the proof's cost: %.1f ms per record (%.1f %%)\n",
-                a[1] / b[1], a[1] - b[1], 100.0 * (a[1] - b[1]) / b[1]);
     std::fflush(stdout);
     // The browser engine's teardown order is not this benchmark's concern.
-    std::_Exit(sent == count ? 0 : 1);
+    std::_Exit(complete ? 0 : 1);
 }

@@ -1,10 +1,13 @@
 #include "core/pagerules.h"
 
+#include "core/addresses.h"
 #include "core/portalcontract.h"
+#include "core/portalmessages.h"
 #include "core/statustexts.h"
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QUrl>
 
 std::optional<QString> ReadScreenCode(const QString &bodyText)
 {
@@ -38,6 +41,18 @@ std::optional<QString> ErrorTextMessage(const QString &bodyHtml)
 bool ErrorTextApplies(const QString &currentCode)
 {
     return currentCode != portal::code::Site();
+}
+
+bool SessionEndedAt(const PageSnapshot &page)
+{
+    const QUrl url(page.url);
+    if (url.path().startsWith(portal::LoginPath()) || IsFrontPage(page.url))
+        return true;
+    const std::optional<QString> code = ReadScreenCode(page.bodyText);
+    if (code)
+        return *code == portal::code::Error();
+    return page.title != portal::ConfirmationTitle() &&
+           FrontPageShowsOutage(page.bodyOuterHtml, page.documentInnerHtml);
 }
 
 PageDecision DispatchPage(const QString &c, const QString &p, const QString &searchState,

@@ -26,6 +26,11 @@ std::optional<QString> ErrorTextMessage(const QString &bodyHtml);
 // as part of its normal content).
 bool ErrorTextApplies(const QString &currentCode);
 
+// Whether a completed page, where a logged-in page was expected, says the portal's session has
+// ended: its login page (whatever is appended to the address), its front page, the ERROR page,
+// or a page without a code (and not the confirmation page) carrying an outage text.
+bool SessionEndedAt(const PageSnapshot &page);
+
 // The current and previous page code. A different code moves the current one into the previous
 // one; the same code again leaves both as they are (a reload keeps the page before it).
 struct CodeBook

@@ -164,6 +164,7 @@ void PendingQueue::clear()
     stopPreparation();
     ++m_generation;
     m_done = m_total = 0;
+    m_waiting.clear();
     beginResetModel();
     m_records.clear();
     endResetModel();
@@ -242,6 +243,7 @@ void PendingQueue::startPreparation(const QList<QPair<qlonglong, PhotoJob>> &job
     const quint64 generation = m_generation;
     Q_EMIT preparationProgress(0, m_total);
     for (const auto &[number, job] : jobs) {
+        m_waiting.insert(number);
         m_pool.start([this, stop = m_stop, prepare = m_prepare, generation, number = number,
                       job = job] {
             PhotoPreparation result;
@@ -266,6 +268,7 @@ void PendingQueue::prepared(quint64 generation, qlonglong number, const PhotoPre
     if (generation != m_generation)
         return;
     ++m_done;
+    m_waiting.remove(number);
     const int row = rowOf(number);
     if (row >= 0 && m_records.at(row).photoPath.isEmpty()) {
         PendingRecord &r = m_records[row];

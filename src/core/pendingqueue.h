@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QList>
+#include <QSet>
 #include <QThreadPool>
 
 #include <atomic>
@@ -74,6 +75,11 @@ public:
     std::optional<int> fill(const QString &portalUser, bool restricted);
     void clear();
     bool preparing() const { return m_total > 0 && m_done < m_total; }
+    // The row's photograph is waiting for (or under) the preparation started by the fill.
+    bool photoWaiting(int row) const
+    {
+        return row >= 0 && row < recordCount() && m_waiting.contains(m_records.at(row).number);
+    }
     // Drops the photographs not started yet; those under way finish.
     void stopPreparation();
 
@@ -120,6 +126,7 @@ private:
     QThreadPool m_pool;
     std::shared_ptr<std::atomic<bool>> m_stop;
     quint64 m_generation = 0; // a refill forgets the answers of the fill before
+    QSet<qlonglong> m_waiting;
     int m_done = 0;
     int m_total = 0;
     QIcon m_doneIcon;

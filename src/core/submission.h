@@ -3,7 +3,9 @@
 #include "core/outcome.h"
 #include "core/pendingrecord.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -19,8 +21,25 @@ struct SubmissionOptions
     // A site whose inspection list already holds a record dated today gets none again (on
     // unless the operator unticks it).
     bool sameDayGuard = true;
+    // The queue goes on in the portal session of its first login: one security code for the
+    // whole queue (on unless the operator unticks it; it only matters with sendQueue).
+    bool keepSession = true;
+
+    // Whether the next queued record starts without a login, in the session the last one used.
+    bool keepsSession() const { return keepSession && sendQueue; }
 
     bool operator==(const SubmissionOptions &) const = default;
+};
+
+// The portal's session ended under a record, so the record goes again after a login.
+// listBeforeSave: the site's inspection list before a save whose answer never came (the save
+// may have reached the portal); the next attempt reads the list again and goes on only when
+// the save did not arrive.
+struct SessionEnd
+{
+    std::optional<QList<QStringList>> listBeforeSave;
+
+    bool operator==(const SessionEnd &) const = default;
 };
 
 // The record the submission window sends, and where it stands in the list (the window's caption
@@ -30,6 +49,11 @@ struct SubmissionRequest
     std::optional<PendingRecord> record;
     int position = 0;
     int count = 0;
+    // No login came before it: the window opens the portal's main page in the kept session.
+    bool keptSession = false;
+    // The record's attempt before this one ended with the session (it goes back to a login
+    // once only).
+    std::optional<SessionEnd> afterSessionEnd;
 };
 
 // How one submission ended, for the queue to apply to its record and store.

@@ -2,12 +2,13 @@
 
 #include "core/textchangecase.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QVBoxLayout>
 
 frm_guvenlik::frm_guvenlik(QWidget *parent)
     : QDialog(parent), Image1(new QLabel(this)), Text1(new QLineEdit(this)),
-      Command1(new QPushButton(QStringLiteral("Onayla"), this))
+      Command1(new QPushButton(QStringLiteral("Onayla"), this)), Label1(new QLabel(this))
 {
     setObjectName(QStringLiteral("frm_guvenlik"));
     setWindowTitle(QStringLiteral("Güvenlik Uyarısı"));
@@ -19,7 +20,10 @@ frm_guvenlik::frm_guvenlik(QWidget *parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->hide();
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
     layout->addWidget(Image1);
     layout->addWidget(Text1);
     layout->addWidget(Command1);
@@ -37,11 +41,18 @@ frm_guvenlik::frm_guvenlik(QWidget *parent)
     connect(Command1, &QPushButton::clicked, this, &frm_guvenlik::confirmRequested);
 }
 
+void frm_guvenlik::showQueue(int count)
+{
+    Label1->setText(QStringLiteral("Kuyrukta %1 fotoğraf var").arg(count));
+    Label1->show();
+}
+
 bool frm_guvenlik::loadImage(const QString &file)
 {
-    QPixmap picture;
-    if (!picture.load(file))
+    // Read apart from the pixmap cache: every login brings a new picture, never shown again.
+    const QImage picture(file);
+    if (picture.isNull())
         return false;
-    Image1->setPixmap(picture);
+    Image1->setPixmap(QPixmap::fromImage(picture));
     return true;
 }

@@ -15,8 +15,10 @@ public:
     QLabel *Image1;
     QLineEdit *Text1;
     QPushButton *Command1;
+    QLabel *Label1; // how many records wait: the one code may serve them all
 
     bool loadImage(const QString &file);
+    void showQueue(int count);
 
 Q_SIGNALS:
     // "Onayla" pressed; the portal login decides whether the dialog closes.

@@ -135,30 +135,6 @@ void attachByBytes(PortalPage *page, const QString &key, const QString &path, Do
 }
 } // namespace
 
-namespace {
-void waitForFile(QPointer<PortalPage> page, const QString &key, int attemptsLeft,
-                 std::shared_ptr<Done> finish)
-{
-    RunPageScript(page,
-                  QStringLiteral("(function(){%1 var e = __find(%2, -1); return !!(e && e.value); "
-                                 "})()")
-                      .arg(FinderScript(), JsString(key)),
-                  [page, key, attemptsLeft, finish](bool ok, const QVariant &v) {
-                      if (ok && v.toBool()) {
-                          if (*finish)
-                              (*finish)(true);
-                      } else if (attemptsLeft <= 0 || !page) {
-                          if (*finish)
-                              (*finish)(false);
-                      } else {
-                          QTimer::singleShot(50, page, [page, key, attemptsLeft, finish] {
-                              waitForFile(page, key, attemptsLeft - 1, finish);
-                          });
-                      }
-                  });
-}
-} // namespace
-
 void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, const QString &path,
                 Done done)
 {
@@ -174,31 +150,72 @@ void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, cons
     }
     // The input is focused by script, then a key press of our own opens its chooser (a script
     // click is refused without user activation); the page answers the chooser with the path.
+    // The input's own change event, written to the console under a marker, says it took the
+    // file; the limits cover a chooser that never came and a file that is never taken.
     page->setFilesToChoose({path});
-    QPointer<PortalPage> guard(page);
-    auto answered = std::make_shared<bool>(false);
-    auto finish = std::make_shared<Done>(std::move(done));
-    auto *limit = new QTimer(page);
+    struct Wait
+    {
+        QPointer<PortalPage> page;
+        QPointer<QObject> holder; // the wait's connections and limit go with it
+        Done done;
+        bool answered = false;
+        bool ended = false;
+        void end(bool held)
+        {
+            if (ended)
+                return;
+            ended = true;
+            if (holder)
+                holder->deleteLater();
+            if (done)
+                done(held);
+        }
+    };
+    auto w = std::make_shared<Wait>();
+    w->page = page;
+    w->holder = new QObject(page);
+    w->done = std::move(done);
+    auto *limit = new QTimer(w->holder);
     limit->setSingleShot(true);
-    QObject::connect(page, &PortalPage::fileChooserAnswered, limit,
-                     [guard, key, answered, finish, limit](const QStringList &) {
-                         *answered = true;
-                         limit->stop();
-                         limit->deleteLater();
-                         // The input takes the chosen file a moment after the chooser closed.
-                         waitForFile(guard, key, 40, finish);
+    // Settles the wait once the input holds a file; at the limit (or with the page gone), with
+    // what it holds then.
+    const auto look = [w, key](bool last) {
+        withElement(w->page, key, -1, QStringLiteral("if (!e.value) return false;"),
+                    [w, last](bool held) {
+                        if (held || last || !w->page)
+                            w->end(held);
+                    });
+    };
+    const QString marker = ScriptMarker("file");
+    QObject::connect(page, &PortalPage::fileChooserAnswered, w->holder, [w, limit, look] {
+        w->answered = true;
+        // The input takes the chosen file a moment after the chooser closed.
+        limit->start(2000);
+        look(false);
+    });
+    QObject::connect(page, &PortalPage::consoleMessage, w->holder,
+                     [w, look, marker](const QString &message) {
+                         if (message == marker && w->answered)
+                             look(false);
                      });
-    QObject::connect(limit, &QTimer::timeout, page, [guard, key, path, finish, limit] {
-        limit->deleteLater();
-        if (!guard)
+    QObject::connect(limit, &QTimer::timeout, w->holder, [w, key, path, look] {
+        if (w->answered) {
+            look(true);
             return;
-        guard->setFilesToChoose({});
-        attachByBytes(guard, key, path, *finish);
+        }
+        // No chooser came: the bytes go to the input directly.
+        w->ended = true;
+        w->holder->deleteLater();
+        w->page->setFilesToChoose({});
+        attachByBytes(w->page, key, path, std::move(w->done));
     });
     limit->start(3000);
-    withElement(page, key, -1, QStringLiteral("e.focus();"),
-                [guard, target = QPointer<QWidget>(target), answered](bool found) {
-                    if (!found || !target || *answered)
+    withElement(page, key, -1,
+                QStringLiteral("e.addEventListener('change', function(){ console.log(%1); }, "
+                               "{once: true}); e.focus();")
+                    .arg(JsString(marker)),
+                [w, target = QPointer<QWidget>(target)](bool found) {
+                    if (!found || !target || w->answered || w->ended)
                         return;
                     QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier,
                                     QStringLiteral(" "));

@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -48,6 +49,13 @@ void RunPageScript(QWebEnginePage *page, const QString &script, ScriptDone done,
         // A page torn down answers its pending scripts with no value.
         pending->answer(v.isValid(), v);
     });
+}
+
+QString ScriptMarker(const char *what)
+{
+    return QStringLiteral("tarvek-%1-%2:")
+        .arg(QLatin1String(what))
+        .arg(QRandomGenerator::global()->generate64(), 0, 16);
 }
 
 void TakeSnapshot(QWebEnginePage *page, const QStringList &innerHtmlIds,

@@ -122,45 +122,43 @@ void PortalLogin::nextCodeImage(QList<int> images, const QString &url)
     }
     images.removeFirst();
     // Fetched inside the page, so the request carries the session's cookies; each fetch makes
-    // a new code, and the last one fetched is the one the portal expects.
+    // a new code, and the last one fetched is the one the portal expects. The page writes the
+    // outcome to its console under a marker of this fetch; the time limit covers a fetch that
+    // never ends and a page that went.
+    const QString marker = ScriptMarker("code");
     const QString start =
-        QStringLiteral("(function(){ window.__tarvekCode = null; fetch(%1, {cache: 'no-store', "
-                       "credentials: 'include'}).then(function(r){ if (!r.ok) throw r.status; "
-                       "return r.arrayBuffer(); }).then(function(b){ var s = '', a = new "
-                       "Uint8Array(b); for (var i = 0; i < a.length; i++) s += "
-                       "String.fromCharCode(a[i]); window.__tarvekCode = 'OK:' + btoa(s); "
-                       "}).catch(function(e){ window.__tarvekCode = 'ERR:' + e; }); return true; "
-                       "})()")
-            .arg(JsString(CaptchaUrl()));
-    auto poll = std::make_shared<std::function<void(int)>>();
-    QPointer<PortalLogin> self(this);
-    *poll = [self, poll, images, url](int left) {
-        if (!self)
+        QStringLiteral("(function(){ var m = %2; fetch(%1, {cache: 'no-store', credentials: "
+                       "'include'}).then(function(r){ if (!r.ok) throw r.status; return "
+                       "r.arrayBuffer(); }).then(function(b){ var s = '', a = new Uint8Array(b); "
+                       "for (var i = 0; i < a.length; i++) s += String.fromCharCode(a[i]); "
+                       "console.log(m + 'OK:' + btoa(s)); }).catch(function(e){ console.log(m + "
+                       "'ERR:' + e); }); return true; })()")
+            .arg(JsString(CaptchaUrl()), JsString(marker));
+    auto *wait = new QObject(this); // the wait's connections and limit go with it
+    auto *limit = new QTimer(wait);
+    limit->setSingleShot(true);
+    const auto finish = [this, wait, images, url](const QString &answer) {
+        if (wait->property("done").toBool())
             return;
-        RunPageScript(self->m_page, QStringLiteral("window.__tarvekCode"),
-                      [self, poll, images, url, left](bool ok, const QVariant &v) {
-                          if (!self)
-                              return;
-                          const QString answer = ok ? v.toString() : QString();
-                          if (answer.isEmpty() && left > 0) {
-                              QTimer::singleShot(50, self, [poll, left] { (*poll)(left - 1); });
-                              return;
-                          }
-                          // A failed download leaves the previous file in place.
-                          if (answer.startsWith(QStringLiteral("OK:"))) {
-                              const QString file = self->codeImageFile();
-                              QDir().mkpath(QFileInfo(file).absolutePath());
-                              QFile f(file);
-                              if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                                  f.write(QByteArray::fromBase64(answer.mid(3).toLatin1()));
-                          }
-                          self->showCodeDialog(url, images);
-                      });
+        wait->setProperty("done", true);
+        wait->deleteLater();
+        // A failed download leaves the previous file in place.
+        if (answer.startsWith(QStringLiteral("OK:"))) {
+            const QString file = codeImageFile();
+            QDir().mkpath(QFileInfo(file).absolutePath());
+            QFile f(file);
+            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                f.write(QByteArray::fromBase64(answer.mid(3).toLatin1()));
+        }
+        showCodeDialog(url, images);
     };
-    RunPageScript(m_page, start, [self, poll](bool, const QVariant &) {
-        if (self)
-            (*poll)(kCodeDownloadMs / 50);
+    connect(m_page, &PortalPage::consoleMessage, wait, [finish, marker](const QString &message) {
+        if (message.startsWith(marker))
+            finish(message.mid(marker.size()));
     });
+    connect(limit, &QTimer::timeout, wait, [finish] { finish(QString()); });
+    limit->start(kCodeDownloadMs);
+    RunPageScript(m_page, start, {});
 }
 
 void PortalLogin::showCodeDialog(const QString &url, QList<int> remaining)
@@ -175,6 +173,8 @@ void PortalLogin::showCodeDialog(const QString &url, QList<int> remaining)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->loadImage(file);
+    if (m_context.queuedCount)
+        dialog->showQueue(m_context.queuedCount());
     m_dialog = dialog;
     connect(dialog, &frm_guvenlik::confirmRequested, this, &PortalLogin::confirm);
     // Modal for the operator; the handler goes on when the dialog has closed.

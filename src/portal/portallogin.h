@@ -24,6 +24,8 @@ struct PortalLoginContext
     std::function<bool()> submissionShown;
     // Its second browser page, registered as the new window's target (created when missing).
     std::function<QWebEnginePage *()> submissionPage;
+    // How many records wait in the queue (told in the code dialog); optional.
+    std::function<int()> queuedCount;
     QWidget *dialogParent = nullptr;
 };
 

@@ -71,7 +71,8 @@ bool PortalPage::javaScriptPrompt(const QUrl &, const QString &, const QString &
     return true;
 }
 
-void PortalPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
-                                          const QString &)
+void PortalPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message,
+                                          int, const QString &)
 {
+    Q_EMIT consoleMessage(message);
 }

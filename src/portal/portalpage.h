@@ -31,6 +31,8 @@ Q_SIGNALS:
     void fileChooserAnswered(const QStringList &files);
     // beforeNavigate refused a navigation of the main frame.
     void navigationRefused(const QUrl &url);
+    // A line the page wrote to its console (our own scripts answer late through it).
+    void consoleMessage(const QString &message);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;

@@ -108,6 +108,12 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     login.codeFolder = [this] { return tempx.text(); };
     login.submissionShown = [this] { return submissionWindow()->isVisible(); };
     login.submissionPage = [this] { return submissionWindow()->page2(); };
+    login.queuedCount = [this] {
+        int queued = 0;
+        for (int i = 0; i < m_queue.recordCount(); ++i)
+            queued += m_queue.recordAt(i).queued() ? 1 : 0;
+        return queued;
+    };
     login.dialogParent = this;
     portalLogin =
         new PortalLogin(static_cast<PortalPage *>(WebBrowser1->page()), std::move(login), this);
@@ -169,8 +175,8 @@ std::function<void(const QUrl &)> frm_giris::defaultNavigate(frm_giris *window)
 
 SubmissionOptions frm_giris::options() const
 {
-    return {Check3->isChecked(), Check4->isChecked(), Check7->isChecked(), Check8->isChecked(),
-            Check9->isChecked()};
+    return {Check3->isChecked(), Check4->isChecked(), Check7->isChecked(),
+            Check8->isChecked(), Check9->isChecked(), Check10->isChecked()};
 }
 
 void frm_giris::onOptionsChanged()
@@ -180,7 +186,7 @@ void frm_giris::onOptionsChanged()
     if (m_loadingOptions || ilk_kullanici.text().isEmpty())
         return;
     const QString section = OptionsSection(ilk_kullanici.text());
-    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9})
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9, Check10})
         platform::Platform::settings().save(kOptionsApp, section, box->objectName(),
                                             box->isChecked() ? QStringLiteral("1")
                                                              : QStringLiteral("0"));
@@ -192,11 +198,12 @@ void frm_giris::loadOptions()
         return;
     const QString section = OptionsSection(ilk_kullanici.text());
     m_loadingOptions = true;
-    // Until the operator changes them the boxes start unticked, all but the same-day guard.
-    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9}) {
+    // Until the operator changes them the boxes start unticked, all but the same-day guard and
+    // the kept session.
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9, Check10}) {
         const QString kept = platform::Platform::settings().get(
             kOptionsApp, section, box->objectName(),
-            box == Check9 ? QStringLiteral("1") : QStringLiteral("0"));
+            box == Check9 || box == Check10 ? QStringLiteral("1") : QStringLiteral("0"));
         box->setChecked(kept == QStringLiteral("1"));
     }
     m_loadingOptions = false;
@@ -250,8 +257,16 @@ void frm_giris::sorsana()
     if (!count)
         return;
     showCount();
-    if (*count > 0)
+    if (*count == 0)
+        return;
+    // A first row whose photograph the pool is preparing is checked when it is ready
+    // (photoPrepared): preparing it here would hold the window while the pool starts.
+    if (m_queue.photoWaiting(0)) {
+        selectRow(0);
+        showStatus(m_queue.recordAt(0).status);
+    } else {
         listvievx_click(1);
+    }
 }
 
 void frm_giris::showCount()
@@ -278,8 +293,17 @@ std::optional<int> frm_giris::rapor_sirasi()
 
 void frm_giris::baslat_artik()
 {
-    if (Check8->isChecked())
-        Command2_Click();
+    if (!Check8->isChecked())
+        return;
+    const std::optional<int> next = m_queue.firstQueued();
+    if (options().keepsSession() && next && PortalConfigured() &&
+        m_session.mayContinueWith(m_queue.recordAt(*next).number)) {
+        // The session is the portal's cookie in the shared profile, alive while the program
+        // runs: a new submission window opens the main page in it, with no login.
+        giveRecord(submissionWindow(), true);
+        return;
+    }
+    Command2_Click();
 }
 
 void frm_giris::Command2_Click()
@@ -308,6 +332,7 @@ frm_popup *frm_giris::submissionWindow()
         Check8->setChecked(o.sendQueue);
     });
     connect(m_popup, &frm_popup::finished, this, &frm_giris::onSubmissionFinished);
+    connect(m_popup, &frm_popup::sessionEnded, this, &frm_giris::onSessionEnded);
     // While a submission window exists the countdown rests and the send command waits.
     Timer1->stop();
     Timer1->setInterval(0);
@@ -319,20 +344,42 @@ frm_popup *frm_giris::submissionWindow()
 
 void frm_giris::handOver()
 {
+    m_session.loggedIn();
+    giveRecord(submissionWindow(), false);
+}
+
+void frm_giris::giveRecord(frm_popup *popup, bool keptSession)
+{
     SubmissionRequest request;
     if (const std::optional<int> row = rapor_sirasi()) {
         request.record = m_queue.recordAt(*row - 1);
         request.position = *row;
+        m_session.started(request.record->number);
+        request.afterSessionEnd = m_session.takeAgain(request.record->number);
     }
     request.count = m_queue.recordCount();
-    frm_popup *popup = submissionWindow();
+    request.keptSession = keptSession;
     popup->setRequest(request);
     popup->show();
+    if (keptSession)
+        popup->openMainPage();
+}
+
+void frm_giris::onSessionEnded(qlonglong number, const SessionEnd &end)
+{
+    // Nothing is decided for the record: it stays queued and goes again at once, after a login
+    // (yukleme stays "1": the record is still on its way, so no countdown starts).
+    m_session.ended();
+    m_session.sendAgain(number, end);
+    Command2->setEnabled(true);
+    popupx.setText(QString());
+    Command2_Click();
 }
 
 void frm_giris::onSubmissionFinished(qlonglong number, const SubmissionOutcome &outcome)
 {
     Command2->setEnabled(true);
+    m_session.finished(number, outcome.stored);
     if (number != 0 && m_queue.apply(number, outcome) == PendingQueue::Applied::Refused) {
         // The database is not taking what happened: nothing more is sent until the operator
         // has looked and sends again.
@@ -474,7 +521,7 @@ void frm_giris::connectControls()
     connect(Check2, &QCheckBox::clicked, this, &frm_giris::Check2_Click);
     connect(StopPreparation, &QPushButton::clicked, this, [this] { m_queue.stopPreparation(); });
     // The submission window follows the options while it is open.
-    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9})
+    for (QCheckBox *box : {Check3, Check4, Check7, Check8, Check9, Check10})
         connect(box, &QCheckBox::toggled, this, &frm_giris::onOptionsChanged);
     connect(Command1, &QPushButton::clicked, this, &frm_giris::sorsana);
     connect(Command2, &QPushButton::clicked, this, &frm_giris::Command2_Click);

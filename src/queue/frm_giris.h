@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/pendingqueue.h"
+#include "core/portalsession.h"
 #include "core/submission.h"
 #include "platform/signalfield.h"
 #include "submit/frm_popup.h"
@@ -81,6 +82,7 @@ public:
     QCheckBox *Check3 = nullptr;            // 7-day rule
     QCheckBox *Check4 = nullptr;            // skip a hanging page
     QCheckBox *Check9 = nullptr;            // same-day guard (ticked unless unticked by hand)
+    QCheckBox *Check10 = nullptr;           // the queue keeps its portal session (ticked too)
     QPushButton *Command1 = nullptr;        // "YENİLE"
     QPushButton *Command2 = nullptr;        // "SEÇİLİ RESİMLERİ GÖNDER"
     QPushButton *Command3 = nullptr;        // "YAZDIR"
@@ -110,7 +112,8 @@ public:
     void listvievx_click(int row);
     // Selects the first queued row and checks it; its 1-based position, or nullopt.
     std::optional<int> rapor_sirasi();
-    // The countdown expired: send the next queued row when the queue option is ticked.
+    // The countdown expired: send the next queued row when the queue option is ticked (in the
+    // kept portal session when there is one).
     void baslat_artik();
 
     // Command and menu handlers.
@@ -154,6 +157,9 @@ private:
     // The option boxes as the operator left them last time (per operator in the settings store).
     void loadOptions();
     void onSubmissionFinished(qlonglong number, const SubmissionOutcome &outcome);
+    void onSessionEnded(qlonglong number, const SessionEnd &end);
+    // The first queued row to the submission window, shown; keptSession: no login came first.
+    void giveRecord(frm_popup *popup, bool keptSession);
     void updateStatusBarOperator();
     void showCount();
     void showDetails(const RecordCheck &check);
@@ -169,6 +175,7 @@ private:
     PendingQueue m_queue;
     QPointer<frm_popup> m_popup;
     QPointer<frm_gecmis> m_history;
+    PortalSession m_session;
     std::unique_ptr<QWebEngineView> m_loginBrowser; // WebBrowser1, a hidden window of its own
     // A refused outcome write halts the queue until the operator sends again.
     bool m_halted = false;

@@ -73,6 +73,9 @@ void frm_giris::buildControls()
     Check4 = check("Check4", QStringLiteral("Takılma olursa 100 sn sonra bir sonraki fotoya geç"));
     Check9 = check("Check9", QStringLiteral("Bugün gönderilmiş YİBF'ye tekrar gönderme"));
     Check9->setChecked(true);
+    Check10 =
+        check("Check10", QStringLiteral("Sırayı tek güvenlik kodu ile gönder (oturumu koru)"));
+    Check10->setChecked(true);
     // Shown while photographs are being prepared: the rest of them is left unprepared.
     StopPreparation = new QPushButton(QStringLiteral("Hazırlamayı Durdur"), this);
     StopPreparation->setObjectName(QStringLiteral("StopPreparation"));
@@ -157,7 +160,7 @@ void frm_giris::layoutControls()
     // One option a line: a further option is one more box in this list.
     auto *options = new QVBoxLayout;
     options->setSpacing(2);
-    for (QCheckBox *box : {Check8, Check7, Check3, Check9, Check4})
+    for (QCheckBox *box : {Check8, Check10, Check7, Check3, Check9, Check4})
         options->addWidget(box);
 
     auto *commands = new QHBoxLayout;

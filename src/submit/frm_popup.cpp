@@ -349,5 +349,8 @@ void frm_popup::unload()
         m_page1->triggerAction(QWebEnginePage::Stop);
     // The next opening starts fresh.
     deleteLater();
-    Q_EMIT finished(sentRecord() ? sentRecord()->number : 0, m_outcome);
+    if (m_sessionEnd)
+        Q_EMIT sessionEnded(sentRecord()->number, *m_sessionEnd);
+    else
+        Q_EMIT finished(sentRecord() ? sentRecord()->number : 0, m_outcome);
 }

@@ -36,6 +36,8 @@ public:
 
     // The record to send, given when the portal window opens (the row starts at the main page).
     void setRequest(const SubmissionRequest &request);
+    // A kept session: no portal window comes, so the window opens the portal's main page itself.
+    void openMainPage();
     const SubmissionRequest &request() const { return m_request; }
     // The operator's options as they change on the main window.
     void setOptions(const SubmissionOptions &options);
@@ -114,6 +116,9 @@ Q_SIGNALS:
     void optionsChanged(const SubmissionOptions &options);
     // The window closed: how the submission of record `number` ended (number 0: no record).
     void finished(qlonglong number, const SubmissionOutcome &outcome);
+    // The window closed with nothing decided: the portal's session ended under record `number`,
+    // which goes again after a login.
+    void sessionEnded(qlonglong number, const SessionEnd &end);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -124,6 +129,8 @@ private:
     // Decides the outcome and closes; the queue stores it when the window has closed.
     void finishAndClose(const SubmissionOutcome &outcome = {});
     void endWithStatus(const QString &status, std::optional<RowMark> mark = std::nullopt);
+    // Closes with the session's end instead of an outcome.
+    void endWithSession();
     void unload();
 
     // Page flow (frm_popup_pages.cpp).
@@ -151,7 +158,8 @@ private:
     SubmissionOptions m_options;
     SubmissionOutcome m_outcome;
     bool m_decided = false;
-    bool m_pageLent = false;        // the list's page prints the proof on its own, then goes
+    bool m_pageLent = false; // the list's page prints the proof on its own, then goes
+    std::optional<SessionEnd> m_sessionEnd;
     std::optional<int> m_countdown; // ticks before the next record, once a step set them
     PortalPage *m_page1 = nullptr;
     PortalPage *m_page2 = nullptr;

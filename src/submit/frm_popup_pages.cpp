@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
@@ -64,6 +65,13 @@ void frm_popup::onDocumentComplete(const QUrl &url)
 void frm_popup::readPage(const PageSnapshot &page)
 {
     m_snapshot = page;
+    // In a queue that keeps its session, a page that shows the session gone sends the record
+    // back to a login, once.
+    if (m_options.keepsSession() && sentRecord() && !m_request.afterSessionEnd &&
+        SessionEndedAt(page)) {
+        endWithSession();
+        return;
+    }
     if (const auto code = ReadScreenCode(page.bodyText)) {
         ekrankodu.tag = *code;
         CodeBook book{ekrankodu.text(), eski_ekrankodu.text()};
@@ -85,11 +93,15 @@ void frm_popup::onBrowser2Complete(const QUrl &url)
     const QString address = url.toString();
     if (address.isEmpty() || address == QStringLiteral("http:///"))
         return;
-    if (address == PortalAppUrl(portal::TopPath())) {
-        WebBrowser2->hide();
-        // The portal's profile keeps no cache, so this load neither reads nor writes one.
-        m_page1->load(QUrl(PortalAppUrl(portal::MainPath())));
-    }
+    if (address == PortalAppUrl(portal::TopPath()))
+        openMainPage();
+}
+
+void frm_popup::openMainPage()
+{
+    WebBrowser2->hide();
+    // The portal's profile keeps no cache, so this load neither reads nor writes one.
+    m_page1->load(QUrl(PortalAppUrl(portal::MainPath())));
 }
 
 int frm_popup::formIndex(const QString &name) const
@@ -252,21 +264,21 @@ void frm_popup::DecideOutcome()
     const ListChange change = SaveFromListChange(m_listBefore.value_or(QList<QStringList>()),
                                                  m_snapshot.tables.value(portal::id::ResultBody()),
                                                  platform::Platform::clock().today());
-    const SubmissionOutcome outcome = SaveOutcome(change);
-    if (outcome.stored == Outcome::Sent && keepProof && sentRecord())
-        keepProofAndClose(outcome);
-    else
-        finishAndClose(outcome);
+    keepProofAndClose(SaveOutcome(change));
 }
 
-// The photograph is kept at once, so a folder that cannot be written is in the outcome's status.
-// The list is printed after the outcome is handed back: the page outlives this window for the
-// print, so the queue never waits for the engine, and goes once it has printed. A print that
-// fails then leaves no proof (the photograph goes too), which the sent history shows.
+// A record sent keeps its proof. The photograph is kept at once, so a folder that cannot be written
+// is in the outcome's status. The list is printed after the outcome is handed back: the page
+// outlives this window for the print, so the queue never waits for the engine, and goes once it has
+// printed. A print that fails then leaves no proof (the photograph goes too), which the sent
+// history shows.
 void frm_popup::keepProofAndClose(SubmissionOutcome outcome)
 {
-    if (m_decided)
+    // Decided already, or nothing to prove: the outcome as it is.
+    if (m_decided || outcome.stored != Outcome::Sent || !keepProof || !sentRecord()) {
+        finishAndClose(outcome);
         return;
+    }
     const PendingRecord &r = *sentRecord();
     const ProofFiles files = ProofPaths(ProofFolderOfPhoto(platform::nativePath(r.photoPath)),
                                         r.yibf, platform::Platform::clock().today(), r.number);
@@ -298,6 +310,16 @@ void frm_popup::SevenDayRule(bool thenNewRecord)
 {
     const QDate today = platform::Platform::clock().today();
     const QList<QStringList> body = m_snapshot.tables.value(portal::id::ResultBody());
+    // The session ended after an earlier attempt's save: the list tells whether that save
+    // arrived, and only a save that did not lets the record start again.
+    if (thenNewRecord && m_request.afterSessionEnd && m_request.afterSessionEnd->listBeforeSave) {
+        const ListChange change =
+            SaveFromListChange(*m_request.afterSessionEnd->listBeforeSave, body, today);
+        if (change.kind != ListChange::Kind::NoNewRow) {
+            keepProofAndClose(SaveOutcome(change));
+            return;
+        }
+    }
     m_listBefore = body;
     if (sentRecord() && RecordExists(sentRecord()->number) &&
         ListDateTest(0, m_snapshot.tables.value(portal::id::InspectionTable()), ada_web.text(),
@@ -392,10 +414,12 @@ void frm_popup::attachPhoto()
 // The row's photograph at the box's width, its proportions kept, centred.
 void frm_popup::showPhoto()
 {
-    const QPixmap picture(sentRecord() ? platform::nativePath(sentRecord()->photoPath) : QString());
+    // Read apart from the pixmap cache: each record's photograph is shown once.
+    const QImage picture(sentRecord() ? platform::nativePath(sentRecord()->photoPath) : QString());
     if (picture.isNull() || Image1->width() <= 0)
         return;
-    Image1->setPixmap(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation));
+    Image1->setPixmap(
+        QPixmap::fromImage(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation)));
 }
 
 void frm_popup::ShowConfirmation()
@@ -571,6 +595,17 @@ void frm_popup::onZamanSay(const QString &text)
 void frm_popup::endWithStatus(const QString &status, std::optional<RowMark> mark)
 {
     finishAndClose({status, mark, std::nullopt, std::nullopt});
+}
+
+void frm_popup::endWithSession()
+{
+    // A save may have reached the portal once the confirmation page was shown: the list read
+    // before it goes with the record (a list never read proves no row absent).
+    if (!m_decided)
+        m_sessionEnd = SessionEnd{m_confirmationShown
+                                      ? std::optional(m_listBefore.value_or(QList<QStringList>()))
+                                      : std::nullopt};
+    finishAndClose();
 }
 
 void frm_popup::finishAndClose(const SubmissionOutcome &outcome)

@@ -1,8 +1,10 @@
 // The rules over the portal's pages: page codes, the dispatch, searches, dates, percentages, the
-// portal's own messages, typed-character folding, addresses and the page snapshot.
+// portal's own messages, typed-character folding, addresses, the page snapshot and the outcome of
+// a save judged from the change of the site's inspection list.
 #include "core/addresses.h"
 #include "core/pagerules.h"
 #include "core/portalmessages.h"
+#include "core/statustexts.h"
 #include "core/textchangecase.h"
 #include "platform/deployment.h"
 #include "rows.h"
@@ -16,6 +18,17 @@ Q_DECLARE_METATYPE(PageAction)
 static SnapElement Input(const QString &value, const QString &type, bool disabled = false)
 {
     return {{}, {}, "input", type, value, disabled, false};
+}
+
+// "0:35,-1:40": inspection rows (date, rate), the date in days from 7 March 2026, as listed.
+static Rows ListRows(const QString &spec)
+{
+    Rows rows;
+    for (const QString &row : spec.split(',', Qt::SkipEmptyParts)) {
+        const QDate date = QDate(2026, 3, 7).addDays(row.section(':', 0, 0).toInt());
+        rows.append({date.toString("dd.MM.yyyy"), row.section(':', 1), "Mehmet Öztürk"});
+    }
+    return rows;
 }
 
 class tst_pagerules : public QObject
@@ -276,6 +289,41 @@ private Q_SLOTS:
         QVERIFY(s.valid && s.images.isEmpty() && s.rowCount("t") == 1 && !s.element("yok"));
         // The first element of an id or a name wins, as a lookup in the page would.
         QCOMPARE(s.element("a")->value + s.element("n")->value, QStringLiteral("11"));
+    }
+    void saveFromListChange_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("guard"); // the list before trips the same-day guard
+        const QString sent = SubmitText::Sent(), notSent = SubmitText::NotSent();
+        Row("new row last, dated today", "-30:15", "-30:15,0:35", sent, false);
+        Row("new row first (newest first)", "-30:15,-60:10", "0:35,-30:15,-60:10", sent, false);
+        Row("first record of the site", "", "0:35", sent, false);
+        Row("same date and rate as a row of today", "0:35", "0:35,0:35", sent, true);
+        Row("oldest row paged out, new row in", "-60:10,-30:15", "-30:15,0:35", sent, false);
+        Row("one new row of today among others", "-30:15", "-2:20,0:35,-1:30", sent, false);
+        // A row of today that was there before is no proof: the last-row test took it for one.
+        Row("save lost, a row of today already there", "-30:15,0:15", "-30:15,0:15", notSent, true);
+        Row("save lost", "-30:15", "-30:15", notSent, false);
+        Row("no list after the save", "-30:15", "", notSent, false);
+        Row("dated yesterday by the portal's clock", "-30:15", "-30:15,-1:35",
+            SubmitText::SavedOtherDay("06.03.2026"), false);
+    }
+    void saveFromListChange()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QString, status);
+        QFETCH(bool, guard);
+        const QDate today(2026, 3, 7);
+        const SubmissionOutcome o =
+            SaveOutcome(SaveFromListChange(ListRows(before), ListRows(after), today));
+        QCOMPARE(o.status.value_or(QString()), status);
+        // Whatever the portal holds leaves the queue ("2"); only the sent one is marked done.
+        QCOMPARE(o.stored, status == SubmitText::NotSent() ? Outcome::NotSent : Outcome::Sent);
+        QCOMPARE(o.mark, status == SubmitText::Sent() ? RowMark::Done : RowMark::Problem);
+        QCOMPARE(HasRowDatedToday(ListRows(before), today), guard);
     }
 };
 

@@ -77,6 +77,8 @@ private Q_SLOTS:
     void resend_data();
     void resend();
     void queueOfFive();
+    void oneCodePerQueue_data();
+    void oneCodePerQueue();
     void refusedOutcomeStopsTheQueue_data();
     void refusedOutcomeStopsTheQueue();
 
@@ -96,6 +98,24 @@ private:
     std::unique_ptr<StoreFixture> m_fx;
     std::unique_ptr<Simulator> m_sim;
     int m_codes = 0;
+    QStringList m_dialogs;                 // what each code dialog said of the queue
+    QList<QPair<int, qlonglong>> m_starts; // (logins so far, record) of every row start
+
+protected:
+    // Every submission window shown reports, when it closes, whether its row was started.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *p = qobject_cast<frm_popup *>(watched);
+        if (p && event->type() == QEvent::Show) {
+            const auto closed = [this, p](qlonglong number) {
+                if (number != 0 && p->stepDone("f1"))
+                    m_starts << qMakePair(m_sim->status()["logins"].toInt(), number);
+            };
+            connect(p, &frm_popup::finished, this, [closed](qlonglong n) { closed(n); });
+            connect(p, &frm_popup::sessionEnded, this, [closed](qlonglong n) { closed(n); });
+        }
+        return false;
+    }
 };
 
 void tst_e2e_submission::init()
@@ -108,10 +128,13 @@ void tst_e2e_submission::init()
 
 void tst_e2e_submission::cleanup()
 {
+    qApp->removeEventFilter(this);
     releaseMainWindow<frm_giris>();
     m_sim.reset();
     m_fx.reset();
     m_codes = 0;
+    m_dialogs.clear();
+    m_starts.clear();
 }
 
 void tst_e2e_submission::typeEveryCode(frm_giris *w)
@@ -119,6 +142,7 @@ void tst_e2e_submission::typeEveryCode(frm_giris *w)
     // The operator types the code of every security-code image.
     connect(w->portalLogin, &PortalLogin::securityDialogShown, this, [this](frm_guvenlik *d) {
         ++m_codes;
+        m_dialogs << d->Label1->text();
         QTimer::singleShot(0, d, [this, d] {
             d->Text1->setText(m_sim->latestCode());
             d->Command1->click();
@@ -177,7 +201,7 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     };
     QTRY_COMPARE_WITH_TIMEOUT(sentCount(), 3, 120000);
     QTRY_VERIFY_WITH_TIMEOUT(!w->openSubmissionWindow(), 30000);
-    QCOMPARE(m_codes, 3);
+    QCOMPARE(m_codes, 1); // the queue keeps the session of its one login
 
     const QJsonArray received = m_sim->records();
     QCOMPARE(received.size(), 3);
@@ -207,7 +231,8 @@ void tst_e2e_submission::demoInstallationSendsItsQueueFromTheLogin()
     w->ilk_kullanici.setText(who.user);
     QVERIFY(w->Check7->isChecked() && w->Check8->isChecked() && !w->Check9->isChecked());
     w->ilk_kullanici.setText(who.user + QStringLiteral(" 2"));
-    QVERIFY(!w->Check7->isChecked() && !w->Check8->isChecked() && w->Check9->isChecked());
+    QVERIFY(!w->Check7->isChecked() && !w->Check8->isChecked() && w->Check9->isChecked() &&
+            w->Check10->isChecked());
 }
 
 void tst_e2e_submission::firmWithOneSite(int previous, int daysAgo)
@@ -545,6 +570,85 @@ void tst_e2e_submission::queueOfFive()
                      text.contains(today.toString("dd.MM.yyyy")),
                  qPrintable(r.proof.pdf + ": " + text.left(300)));
     }
+}
+
+void tst_e2e_submission::oneCodePerQueue_data()
+{
+    QTest::addColumn<bool>("keep");     // "Sırayı tek güvenlik kodu ile gönder (oturumu koru)"
+    QTest::addColumn<QString>("fault"); // on the outcome of record `at`: "expire" (the portal
+    QTest::addColumn<int>("at");        // ends its sessions), or a fault (NAME=ARG) switched on
+    QTest::addColumn<QList<int>>("dialogs"); // each code dialog's count of queued records
+    QTest::addColumn<int>("restarts");       // rows started again after a login
+    QTest::addColumn<QString>("message");
+    QTest::newRow("one code") << true << "" << 0 << QList<int>{10} << 0 << "";
+    QTest::newRow("session ends after record four")
+        << true << "expire" << 4 << QList<int>{10, 6} << 0 << "";
+    // Record 3's save reaches the portal but answers with the ERROR page: after the login the
+    // list shows it arrived, so it is not made again (the same-day guard is off).
+    QTest::newRow("error page after a save")
+        << true << "error-page=save" << 2 << QList<int>{10, 8} << 1 << "";
+    // The session ends and the portal is out of service: the operator is told, and sends again
+    // once it is back.
+    QTest::newRow("outage mid-queue") << true << "outage" << 3 << QList<int>{10, 7} << 0
+                                      << "Yapı Denetim Sistemi Uygulaması Kullanım Dışıdır.";
+    QTest::newRow("unticked: a code per record")
+        << false << "" << 0 << QList<int>{10, 9, 8, 7, 6, 5, 4, 3, 2, 1} << 0 << "";
+}
+
+void tst_e2e_submission::oneCodePerQueue()
+{
+    QFETCH(bool, keep);
+    QFETCH(QString, fault);
+    QFETCH(int, at);
+    QFETCH(QList<int>, dialogs);
+    QFETCH(int, restarts);
+    QFETCH(QString, message);
+    firmWithOneSite();
+    for (int i = 1; i <= 10; ++i)
+        addRecord(i, {20, 5.0 * i, 0, 0});
+    frm_giris *w = mainWindow(QStringLiteral("780"));
+    w->Check10->setChecked(keep);
+    qApp->installEventFilter(this);
+    QObject scope; // the handlers below end with this row, whichever way it ends
+    const auto cleanFaults = [this] { QVERIFY(m_sim->clearFaults()); };
+    // The outcome of record `at` brings the row's event, before the next record starts.
+    connect(&w->queue(), &QAbstractItemModel::dataChanged, &scope, [&, w] {
+        if (at == 0 || w->queue().recordAt(at - 1).status != kSent)
+            return;
+        const QStringList f = fault.split('=');
+        if (f[0] != "expire")
+            QVERIFY(m_sim->setFault(f[0], f.value(1)));
+        if (f[0] != "error-page")
+            QVERIFY(m_sim->expireSessions());
+        at = 0;
+    });
+    connect(w->portalLogin, &PortalLogin::securityDialogShown, &scope, cleanFaults);
+    m_fx->tp.messages->onShow = [w, cleanFaults](const auto &) {
+        QTimer::singleShot(0, w, [w, cleanFaults] {
+            cleanFaults();
+            w->Command2->click(); // the operator sends again
+        });
+    };
+    w->Command2->click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim->records().size() == 10 && !w->openSubmissionWindow() &&
+                                 !w->Timer1->isActive(),
+                             300000);
+
+    QList<int> queued;
+    for (const QString &text : std::as_const(m_dialogs))
+        queued << text.section(' ', 1, 1).toInt();
+    QCOMPARE(queued, dialogs);
+    QCOMPARE(m_dialogs[0], QStringLiteral("Kuyrukta 10 fotoğraf var"));
+    QCOMPARE(m_fx->tp.messages->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    // Each record stored once and marked sent; none started twice after one login.
+    QSet<QString> stored;
+    for (const QJsonValue &r : m_sim->records())
+        stored << r["fields"]["oyds_form:seviye_tasiyici"].toString();
+    QCOMPARE(stored.size(), 10);
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(w->queue().recordAt(i).status, kSent);
+    QCOMPARE(QSet(m_starts.cbegin(), m_starts.cend()).size(), m_starts.size());
+    QCOMPARE(m_starts.size(), 10 + restarts);
 }
 
 void tst_e2e_submission::refusedOutcomeStopsTheQueue_data()

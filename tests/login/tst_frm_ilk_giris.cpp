@@ -232,48 +232,30 @@ void tst_frm_ilk_giris::loginCommand_data()
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<LoginResult>("outcome");
 
-    const QString alfa = kAlfa;
-    QTest::newRow("operator with H1 among others")
-        << alfa << "ahmet"
-        << "Gizli1" << QStringList() << LoginResult::LoggedIn;
-    QTest::newRow("empty user name") << alfa << ""
-                                     << "Gizli1" << QStringList{kNoName} << LoginResult::Stays;
-    QTest::newRow("empty password") << alfa << "ahmet"
-                                    << "" << QStringList{kNoPassword} << LoginResult::Stays;
-    QTest::newRow("user name in another case")
-        << alfa << "AHMET"
-        << "Gizli1" << QStringList{kWrong} << LoginResult::Stays;
-    QTest::newRow("password in another case")
-        << alfa << "ahmet"
-        << "gizli1" << QStringList{kWrong} << LoginResult::Stays;
-    QTest::newRow("operator of another institution")
-        << alfa << "beta"
-        << "b" << QStringList{kWrong} << LoginResult::Stays;
-    QTest::newRow("quote tricks are looked up literally")
-        << alfa << "x' or '1'='1"
-        << "Gizli1" << QStringList{kWrong} << LoginResult::Stays;
-    QTest::newRow("quote in user name") << alfa << "o'brien"
-                                        << "q'q" << QStringList() << LoginResult::LoggedIn;
-    QTest::newRow("quote in institution name") << "Kora'nın Denetimi"
-                                               << "kora"
-                                               << "k" << QStringList() << LoginResult::LoggedIn;
-    QTest::newRow("lower-case h1 only") << alfa << "kucuk"
-                                        << "p" << QStringList{kNoRight} << LoginResult::Stays;
-    QTest::newRow("empty rights, administrator") << alfa << "yonetici"
-                                                 << "y" << QStringList() << LoginResult::LoggedIn;
-    QTest::newRow("empty rights, admin 0") << alfa << "sade"
-                                           << "s" << QStringList{kNoRight} << LoginResult::Stays;
-    QTest::newRow("empty rights, empty admin")
-        << alfa << "bosadmin"
-        << "b" << QStringList{kNoRight} << LoginResult::Stays;
-    QTest::newRow("institution without ministry password")
-        << "Beta Denetim"
-        << "beta"
-        << "b" << QStringList{kNoMinistryPassword} << LoginResult::Ended;
-    QTest::newRow("two institutions with one name")
-        << "Çift Kurum"
-        << "cift"
-        << "c" << QStringList{kDuplicate} << LoginResult::Ended;
+    const auto row = [](const char *name, const QString &institution, const char *user,
+                        const char *password, const QStringList &messages, LoginResult outcome) {
+        QTest::newRow(name) << institution << QString(user) << QString(password) << messages
+                            << outcome;
+    };
+    const QString alfa = kAlfa, beta = "Beta Denetim";
+    row("operator with H1 among others", alfa, "ahmet", "Gizli1", {}, LoginResult::LoggedIn);
+    row("empty user name", alfa, "", "Gizli1", {kNoName}, LoginResult::Stays);
+    row("empty password", alfa, "ahmet", "", {kNoPassword}, LoginResult::Stays);
+    row("user name in another case", alfa, "AHMET", "Gizli1", {kWrong}, LoginResult::Stays);
+    row("password in another case", alfa, "ahmet", "gizli1", {kWrong}, LoginResult::Stays);
+    row("operator of another institution", alfa, "beta", "b", {kWrong}, LoginResult::Stays);
+    row("quote tricks are looked up literally", alfa, "x' or '1'='1", "Gizli1", {kWrong},
+        LoginResult::Stays);
+    row("quote in user name", alfa, "o'brien", "q'q", {}, LoginResult::LoggedIn);
+    row("quote in institution name", "Kora'nın Denetimi", "kora", "k", {}, LoginResult::LoggedIn);
+    row("lower-case h1 only", alfa, "kucuk", "p", {kNoRight}, LoginResult::Stays);
+    row("empty rights, administrator", alfa, "yonetici", "y", {}, LoginResult::LoggedIn);
+    row("empty rights, admin 0", alfa, "sade", "s", {kNoRight}, LoginResult::Stays);
+    row("empty rights, empty admin", alfa, "bosadmin", "b", {kNoRight}, LoginResult::Stays);
+    row("institution without ministry password", beta, "beta", "b", {kNoMinistryPassword},
+        LoginResult::Ended);
+    row("two institutions with one name", "Çift Kurum", "cift", "c", {kDuplicate},
+        LoginResult::Ended);
 }
 
 void tst_frm_ilk_giris::loginCommand()
@@ -366,35 +348,21 @@ void tst_frm_ilk_giris::automaticLogin_data()
     QTest::addColumn<LoginResult>("outcome");
     QTest::addColumn<bool>("staleTwin"); // an older "ahmet" row with another password
 
-    QTest::newRow("this computer") << "ISTASYON-1"
-                                   << "ISTASYON-1"
-                                   << "H1"
-                                   << "Gizli1" << QStringList() << LoginResult::LoggedIn << false;
+    const auto row = [](const char *name, const char *rememberedOn, const char *hostName,
+                        const char *yetki, const char *password, const QStringList &messages,
+                        LoginResult outcome, bool staleTwin = false) {
+        QTest::newRow(name) << QString(rememberedOn) << QString(hostName) << QString(yetki)
+                            << QString(password) << messages << outcome << staleTwin;
+    };
+    const char *here = "ISTASYON-1";
+    row("this computer", here, here, "H1", "Gizli1", {}, LoginResult::LoggedIn);
     // The login checks the first row of that name; the remembered one no longer matches it.
-    QTest::newRow("remembered password no longer matches")
-        << "ISTASYON-1"
-        << "ISTASYON-1"
-        << "H1"
-        << "Gizli1" << QStringList{kWrong} << LoginResult::Stays << true;
-    QTest::newRow("quote in host name")
-        << "PC'1"
-        << "PC'1"
-        << "H1"
-        << "Gizli1" << QStringList() << LoginResult::LoggedIn << false;
-    QTest::newRow("another computer") << "BASKA-PC"
-                                      << "ISTASYON-1"
-                                      << "H1"
-                                      << "Gizli1" << QStringList() << LoginResult::Stays << false;
-    QTest::newRow("rights withdrawn since")
-        << "ISTASYON-1"
-        << "ISTASYON-1"
-        << "h1"
-        << "Gizli1" << QStringList{kNoRight} << LoginResult::Stays << false;
-    QTest::newRow("stored password gone")
-        << "ISTASYON-1"
-        << "ISTASYON-1"
-        << "H1"
-        << "" << QStringList{kNoPassword} << LoginResult::Stays << false;
+    row("remembered password no longer matches", here, here, "H1", "Gizli1", {kWrong},
+        LoginResult::Stays, true);
+    row("quote in host name", "PC'1", "PC'1", "H1", "Gizli1", {}, LoginResult::LoggedIn);
+    row("another computer", "BASKA-PC", here, "H1", "Gizli1", {}, LoginResult::Stays);
+    row("rights withdrawn since", here, here, "h1", "Gizli1", {kNoRight}, LoginResult::Stays);
+    row("stored password gone", here, here, "H1", "", {kNoPassword}, LoginResult::Stays);
 }
 
 void tst_frm_ilk_giris::automaticLogin()
