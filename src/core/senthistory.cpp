@@ -1,4 +1,5 @@
 #include "core/senthistory.h"
+#include "core/statustexts.h"
 
 #include "core/connection.h"
 #include "core/database.h"
@@ -58,7 +59,8 @@ QString SentHistoryQuery(bool restricted)
     return QStringLiteral("select yedek5.sayı,bak_tarih,bakanlik_aciklama,kullanici,yedek5.alan1,"
                           "yedek5.ada,(inşaat.yedek1) as yibfno,arsasahibi from inşaat inner "
                           "join yedek5 on inşaat.ada=yedek5.ada where bak_durum='2' and "
-                          "bak_tarih>=? and bak_tarih<?") +
+                          "bak_tarih>=? and bak_tarih<? and (bakanlik_aciklama is null or "
+                          "bakanlik_aciklama not in (?,?))") +
            (restricted ? QStringLiteral(" and firma =?") : QString()) +
            QStringLiteral(" order by bak_tarih,yedek5.sayı");
 }
@@ -67,7 +69,9 @@ std::optional<QList<SentRecord>> ReadSentHistory(const Scope &scope, const QDate
                                                  const QDate &to)
 {
     // Up to before the day after: a date stored with a time of day still counts for its day.
-    QVariantList binds{from, to.addDays(1)};
+    // Records left out of the queue without being sent (the seven-day rule, a record of today
+    // already on the portal) are "2" too: their own texts keep them out of what was sent.
+    QVariantList binds{from, to.addDays(1), SubmitText::SevenDay(), SubmitText::SameDay()};
     if (scope.restricted)
         binds.append(scope.portalUser);
     const auto rows = db::Select(ConnectionString(QStringLiteral("y3436")),

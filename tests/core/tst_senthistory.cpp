@@ -1,6 +1,7 @@
 // The sent history against a firm's store holding two institutions' records over several days:
 // which records a period and the filters show, with their proofs, and the spreadsheet export.
 #include "core/senthistory.h"
+#include "core/statustexts.h"
 #include "storefixture.h"
 
 #include <QtTest>
@@ -39,12 +40,14 @@ void tst_senthistory::init()
         {6, "12/3 A", "1", "2026-03-07", "Ömer Çelik"},          // not sent: dated, yet pending
         {7, "9 C", "2", "2026-03-07", "Ömer Çelik"},             // the other institution's
         {8, "12/3 A", "2", "2026-03-07 16:45:00", "Ömer Çelik"}, // a day written with its time
+        {9, "7 B", "2", "2026-03-07", "Zeynep Ak", SubmitText::SevenDay()}, // left out, not sent
+        {10, "7 B", "2", "2026-03-07", "Zeynep Ak", SubmitText::SameDay()},
     };
-    for (const QVariantList &r : records)
+    for (QVariantList r : records)
         QVERIFY(db::Exec(StoreFixture::y(),
                          "insert into yedek5 (sayı, ada, alan1, bak_durum, bak_tarih, kullanici, "
-                         "bakanlik_aciklama) values (?,?,'a.jpg',?,?,?,'Başarıyla Gönderildi...')",
-                         r));
+                         "bakanlik_aciklama) values (?,?,'a.jpg',?,?,?,?)",
+                         r << (r.size() > 5 ? QVariantList{} : QVariantList{SubmitText::Sent()})));
     // Record 1 left its proof; record 2 only half of one.
     const ProofFiles one =
         ProofPaths(ProofFolder(m_fx->ortak, "12/3 A"), "1000", QDate(2026, 3, 7), 1);
