@@ -1,5 +1,7 @@
-// The browser layer in the real engine (offscreen): snapshots, actions, pop-ups, file inputs,
-// silent mode.
+// The browser layer in the real engine (offscreen), where the end-to-end walk cannot show it:
+// what a snapshot reads, actions on missing elements, a file given without a view, silent
+// dialogs, scripts on a page that is gone. Ticks, image clicks, pop-ups and the file chooser run
+// in every end-to-end submission.
 #include "core/pagesnapshot.h"
 #include "portal/pageactions.h"
 #include "portal/pagescript.h"
@@ -8,7 +10,6 @@
 
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
-#include <QWebEngineView>
 #include <QtTest>
 
 class tst_browserlayer : public QObject
@@ -18,11 +19,7 @@ private Q_SLOTS:
     void profileKeepsNoCache();
     void snapshotReadsThePage();
     void setValueAndMissingElements();
-    void tickFiresTheBoxOwnOnclick();
-    void clickImageReachesTheLink();
-    void windowOpenGoesToTheGivenPage();
     void attachFileWithoutView();
-    void attachFileThroughTheChooser();
     void scriptDialogsNeverBlock();
     void scriptOnAGonePageAnswersNothing();
 
@@ -130,46 +127,6 @@ void tst_browserlayer::setValueAndMissingElements()
     QCOMPARE(s.forms[0].elements[0].value, QStringLiteral("m:A]MAIN_L"));
 }
 
-void tst_browserlayer::tickFiresTheBoxOwnOnclick()
-{
-    PortalPage page;
-    load(page, QString::fromUtf8(kPage));
-    QVERIFY(act(
-        [&](auto d) { PageActions::SetCheckedAndFireOnclick(&page, "oyds_form:cbx", true, d); }));
-    PageSnapshot s = snapshot(page);
-    QVERIFY(s.element("oyds_form:cbx")->checked);
-    QVERIFY(!s.element("kaydet")->disabled);
-    QVERIFY(act(
-        [&](auto d) { PageActions::SetCheckedAndFireOnclick(&page, "oyds_form:cbx", false, d); }));
-    s = snapshot(page);
-    QVERIFY(s.element("kaydet")->disabled);
-}
-
-void tst_browserlayer::clickImageReachesTheLink()
-{
-    PortalPage page;
-    load(page, QString::fromUtf8(kPage));
-    QVERIFY(act([&](auto d) { PageActions::ClickImage(&page, 0, d); }));
-    QTRY_COMPARE_WITH_TIMEOUT(snapshot(page).element("oyds_form:_link_hidden_")->value,
-                              QStringLiteral("acildi"), 5000);
-    QVERIFY(!act([&](auto d) { PageActions::ClickImage(&page, 3, d); }));
-}
-
-void tst_browserlayer::windowOpenGoesToTheGivenPage()
-{
-    PortalPage opener;
-    PortalPage target;
-    int asked = 0;
-    opener.newWindow = [&]() -> QWebEnginePage * {
-        ++asked;
-        return &target;
-    };
-    QSignalSpy targetLoads(&target, &PortalPage::documentComplete);
-    load(opener, QStringLiteral("<script>window.open('about:blank#top.jsf');</script>ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(target.url().toString().contains(QStringLiteral("top.jsf")), 5000);
-}
-
 void tst_browserlayer::attachFileWithoutView()
 {
     QTemporaryDir dir;
@@ -191,28 +148,6 @@ void tst_browserlayer::attachFileWithoutView()
     QVERIFY(!act([&](auto d) {
         PageActions::AttachFile(&page, nullptr, "oyds_form:dokuman", dir.filePath("yok.jpg"), d);
     }));
-}
-
-void tst_browserlayer::attachFileThroughTheChooser()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("foto.jpg"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(100, 'x'));
-    f.close();
-    QWebEngineView view;
-    auto *page = new PortalPage(&view);
-    view.setPage(page);
-    view.resize(800, 600);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QSignalSpy done(page, &PortalPage::documentComplete);
-    page->setHtml(QString::fromUtf8(kPage), QUrl("http://portal.test/yds/a.jsf"));
-    QVERIFY(done.wait(15000));
-    QVERIFY(
-        act([&](auto d) { PageActions::AttachFile(page, &view, "oyds_form:dokuman", path, d); }));
-    QVERIFY(snapshot(*page).element("oyds_form:dokuman")->value.endsWith("foto.jpg"));
 }
 
 void tst_browserlayer::scriptDialogsNeverBlock()
