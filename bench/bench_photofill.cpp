@@ -4,6 +4,7 @@
 // between ticks of a 10 ms timer). Subject and baseline in turn, round by round.
 // bench_photofill [PHOTOS] [ROUNDS]
 #include "benchstats.h"
+#include "benchstore.h"
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/photoprep.h"
@@ -34,16 +35,7 @@ int main(int argc, char **argv)
     const int rounds = argc > 2 ? qMax(3, std::atoi(argv[2])) : 3;
     const int cores = qMax(1, QThread::idealThreadCount());
     platform::testing::TestPlatform tp;
-    const QString dataDir = tp.root.path() + QStringLiteral("/db");
-    const QString ortak = tp.root.path() + QStringLiteral("/ortak");
-    QDir().mkpath(dataDir);
-    Connection().ConnectionPrefix = BuildConnectionPrefix(QStringLiteral("sqlite:") + dataDir);
-    CreateSqliteStore(dataDir + QStringLiteral("/y3436.sqlite3"), QStringLiteral("y3436"));
-    CreateSqliteStore(dataDir + QStringLiteral("/f3436.sqlite3"), QStringLiteral("f3436"));
-    const QString y = ConnectionString(QStringLiteral("y3436"));
-    db::Exec(ConnectionString(QStringLiteral("f3436")),
-             QStringLiteral("insert into ayarlar2 (foto_tarih_at, ortak) values ('1', ?)"),
-             {ortak});
+    const auto [y, ortak] = bench::MakeFirmStore(tp.root.path());
 
     // Camera photographs of several sizes, one of each made and copied under every name.
     const QList<QSize> sizes = {{4000, 3000}, {3264, 2448}, {2592, 1944}, {1600, 1200}};

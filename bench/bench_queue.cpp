@@ -3,6 +3,7 @@
 // and one photograph's checks against reading its JPEG header (and against a full decode); each
 // subject and its baseline in turn, round by round. bench_queue [ROUNDS]
 #include "benchstats.h"
+#include "benchstore.h"
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/queuerules.h"
@@ -52,16 +53,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C"); // figures with a decimal point
     platform::testing::TestPlatform tp;
-    const QString dataDir = tp.root.path() + QStringLiteral("/db");
-    const QString ortak = tp.root.path() + QStringLiteral("/ortak");
-    QDir().mkpath(dataDir);
-    Connection().ConnectionPrefix = BuildConnectionPrefix(QStringLiteral("sqlite:") + dataDir);
-    CreateSqliteStore(dataDir + QStringLiteral("/y3436.sqlite3"), QStringLiteral("y3436"));
-    CreateSqliteStore(dataDir + QStringLiteral("/f3436.sqlite3"), QStringLiteral("f3436"));
-    const QString y = ConnectionString(QStringLiteral("y3436"));
-    db::Exec(ConnectionString(QStringLiteral("f3436")),
-             QStringLiteral("insert into ayarlar2 (foto_tarih_at, ortak) values ('1', ?)"),
-             {ortak});
+    const auto [y, ortak] = bench::MakeFirmStore(tp.root.path());
 
     // One small JPEG written under every record's prepared name.
     QImage image(800, 600, QImage::Format_RGB32);

@@ -5,6 +5,7 @@
 // between records is left out (its tick is shortened to 1 ms through the platform clock, and
 // at most one tick of it is counted). The code is typed the moment its dialog shows: an
 // operator's reading and typing comes on top of B's figure, once per record.
+#include "benchstore.h"
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/schema.h"
@@ -76,16 +77,7 @@ int main(int argc, char *argv[])
                                          {"inspections", QJsonArray{}}}}}};
     platform::Deployment::setCurrent(sim.deployment());
 
-    const QString store = tp.root.path() + "/store";
-    QDir().mkpath(store);
-    CreateSqliteStore(store + "/y3436.sqlite3", "y3436");
-    CreateSqliteStore(store + "/f3436.sqlite3", "f3436");
-    Connection().WorkFolder = "c:\\tarvek2000word\\";
-    Connection().ConnectionPrefix = BuildConnectionPrefix("sqlite:" + store);
-    const QString y3436 = ConnectionString("y3436");
-    const QString ortak = tp.root.path() + "/ortak";
-    db::Exec(ConnectionString("f3436"),
-             "insert into ayarlar2 (foto_tarih_at, ortak) values ('1', ?)", {ortak});
+    const auto [y3436, ortak] = bench::MakeFirmStore(tp.root.path());
     db::Exec(y3436, "insert into inşaat (sayi, ada, yedek1, firma) values (1, ?, ?, ?)",
              {ada, yibf, user});
     const QString web = ortak + "/fotograflar/12_3_A/web";

@@ -9,6 +9,7 @@
 // And the queue's first half, keeping each record's proof, against its second half, without.
 // bench_submission [N] [login]  (login: a login for every record rather than one kept session)
 #include "benchstats.h"
+#include "benchstore.h"
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/photoprep.h"
@@ -199,16 +200,7 @@ int main(int argc, char *argv[])
     deployment.updateHost = appBase;
     platform::Deployment::setCurrent(deployment);
 
-    const QString store = tp.root.path() + "/store";
-    QDir().mkpath(store);
-    CreateSqliteStore(store + "/y3436.sqlite3", "y3436");
-    CreateSqliteStore(store + "/f3436.sqlite3", "f3436");
-    Connection().WorkFolder = "c:\\tarvek2000word\\";
-    Connection().ConnectionPrefix = BuildConnectionPrefix("sqlite:" + store);
-    const QString y3436 = ConnectionString("y3436");
-    const QString ortak = tp.root.path() + "/ortak";
-    db::Exec(ConnectionString("f3436"),
-             "insert into ayarlar2 (foto_tarih_at, ortak) values ('1', ?)", {ortak});
+    const auto [y3436, ortak] = bench::MakeFirmStore(tp.root.path());
     for (int i = 0; i < count; ++i) {
         db::Exec(y3436, "insert into inşaat (sayi, ada, yedek1, firma) values (?, ?, ?, ?)",
                  {i + 1, Ada(i), Yibf(i), kUser});
