@@ -21,10 +21,10 @@ static SnapElement Input(const QString &value, const QString &type, bool disable
 }
 
 // "0:35,-1:40": inspection rows (date, rate), the date in days from 7 March 2026, as listed.
-static Rows ListRows(const QString &spec)
+static Rows ListRows(const QString &listed)
 {
     Rows rows;
-    for (const QString &row : spec.split(',', Qt::SkipEmptyParts)) {
+    for (const QString &row : listed.split(',', Qt::SkipEmptyParts)) {
         const QDate date = QDate(2026, 3, 7).addDays(row.section(':', 0, 0).toInt());
         rows.append({date.toString("dd.MM.yyyy"), row.section(':', 1), "Mehmet Öztürk"});
     }
