@@ -1,6 +1,7 @@
 #include "history/frm_gecmis.h"
 
 #include "platform/clock.h"
+#include "platform/gui/printpreview.h"
 #include "platform/launcher.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -13,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -92,13 +92,8 @@ frm_gecmis::frm_gecmis(const history::Scope &scope, QWidget *parent)
     resize(1100, 560);
 
     showReport = [this](const queue::Report &report) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setPageOrientation(QPageLayout::Landscape);
-        QPrintPreviewDialog preview(&printer, this);
-        preview.setWindowTitle(windowTitle());
-        connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                [&report](QPrinter *p) { queue::RenderReport(p, report); });
-        preview.exec();
+        platform::ShowPrintPreview(this, windowTitle(),
+                                   [&report](QPrinter *p) { queue::RenderReport(p, report); });
     };
     askFileName = [this](const QString &suggested, const QString &filter) {
         return QFileDialog::getSaveFileName(this, windowTitle(), QDir::home().filePath(suggested),

@@ -10,6 +10,7 @@
 #include "history/frm_gecmis.h"
 #include "hostutil/urlcache.h"
 #include "platform/fileversion.h"
+#include "platform/gui/printpreview.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -24,7 +25,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
@@ -149,15 +149,10 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
 
     navigate = defaultNavigate(this);
     showReport = [this](const QString &siblingFolder) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setPageOrientation(QPageLayout::Landscape);
-        QPrintPreviewDialog preview(&printer, this);
-        preview.setWindowTitle(QStringLiteral("Tarvek FOTO"));
-        connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                [siblingFolder](QPrinter *p) {
-                    queue::RenderPrintList(p, queue::ReadPrintBuffer(siblingFolder));
-                });
-        preview.exec();
+        platform::ShowPrintPreview(
+            this, QStringLiteral("Tarvek FOTO"), [siblingFolder](QPrinter *p) {
+                queue::RenderPrintList(p, queue::ReadPrintBuffer(siblingFolder));
+            });
     };
 }
 
