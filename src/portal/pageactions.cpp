@@ -31,12 +31,26 @@ QString FinderScript()
 }
 
 namespace {
+// A function expression that finds the element as "e", runs body and answers whether it was there.
+QString elementStep(const QString &key, int form, const QString &body)
+{
+    return QStringLiteral("function(){ var e = __find(%1, %2); if (!e) return false; %3 return "
+                          "true; }")
+        .arg(JsString(key), QString::number(form), body);
+}
+
+// The click runs after the script has answered, so a navigation it starts cannot swallow the
+// answer (nor the batch's later actions).
+QString clickLater()
+{
+    return QStringLiteral("setTimeout(function(){ e.click(); }, 0);");
+}
+
 // Runs body (which sees the found element as "e") and answers whether the element was there.
 void withElement(QWebEnginePage *page, const QString &key, int form, const QString &body, Done done)
 {
-    const QString script = QStringLiteral("(function(){%1 var e = __find(%2, %3); if (!e) return "
-                                          "false; %4 return true; })()")
-                               .arg(FinderScript(), JsString(key), QString::number(form), body);
+    const QString script = QStringLiteral("(function(){%1 return (%2)(); })()")
+                               .arg(FinderScript(), elementStep(key, form, body));
     RunPageScript(page, script, [done = std::move(done)](bool answered, const QVariant &v) {
         if (done)
             done(answered && v.toBool());
@@ -52,56 +66,114 @@ void runFound(QWebEnginePage *page, const QString &script, Done done)
 }
 } // namespace
 
+Batch &Batch::add(const QString &step, Done done)
+{
+    m_steps << step;
+    m_done << std::move(done);
+    return *this;
+}
+
+Batch &Batch::SetValue(const QString &key, const QString &value, Done done, int form)
+{
+    return add(elementStep(key, form, QStringLiteral("e.value = %1;").arg(JsString(value))),
+               std::move(done));
+}
+
+Batch &Batch::Click(const QString &key, Done done, int form)
+{
+    return add(elementStep(key, form, clickLater()), std::move(done));
+}
+
+Batch &Batch::ClickFormElement(int form, int index, Done done)
+{
+    return add(QStringLiteral("function(){ var f = document.forms[%1]; if (!f) return false; var "
+                              "e = f.elements[%2]; if (!e) return false; %3 return true; }")
+                   .arg(QString::number(form), QString::number(index), clickLater()),
+               std::move(done));
+}
+
+Batch &Batch::ClickImage(int index, Done done)
+{
+    return add(QStringLiteral("function(){ var e = document.images[%1]; if (!e) return false; %2 "
+                              "return true; }")
+                   .arg(QString::number(index), clickLater()),
+               std::move(done));
+}
+
+Batch &Batch::SubmitForm(int form, Done done)
+{
+    return add(QStringLiteral("function(){ var f = document.forms[%1]; if (!f) return false; "
+                              "setTimeout(function(){ f.submit(); }, 0); return true; }")
+                   .arg(form),
+               std::move(done));
+}
+
+Batch &Batch::SetCheckedAndFireOnclick(const QString &key, bool checked, Done done)
+{
+    return add(elementStep(key, -1,
+                           QStringLiteral("e.checked = %1; if (typeof e.onclick === 'function') "
+                                          "e.onclick.call(e, new MouseEvent('click'));")
+                               .arg(checked ? QStringLiteral("true") : QStringLiteral("false"))),
+               std::move(done));
+}
+
+void Batch::Run(QWebEnginePage *page, std::function<void(const QList<bool> &found)> done)
+{
+    if (m_steps.isEmpty()) {
+        if (done)
+            done({});
+        return;
+    }
+    // An action that throws counts as not found and leaves the next ones to act.
+    const QString script =
+        QStringLiteral("(function(){%1 var r = []; [%2].forEach(function(a){ try { r.push(a() "
+                       "=== true); } catch (x) { r.push(false); } }); return r; })()")
+            .arg(FinderScript(), m_steps.join(QLatin1Char(',')));
+    RunPageScript(
+        page, script,
+        [each = std::move(m_done), done = std::move(done)](bool answered, const QVariant &v) {
+            const QVariantList answers = answered ? v.toList() : QVariantList();
+            QList<bool> found;
+            for (qsizetype i = 0; i < each.size(); ++i) {
+                found << (i < answers.size() && answers[i].toBool());
+                if (each[i])
+                    each[i](found.back());
+            }
+            if (done)
+                done(found);
+        });
+    m_steps.clear();
+    m_done.clear();
+}
+
 void SetValue(QWebEnginePage *page, const QString &key, const QString &value, Done done, int form)
 {
-    withElement(page, key, form, QStringLiteral("e.value = %1;").arg(JsString(value)),
-                std::move(done));
+    Batch().SetValue(key, value, std::move(done), form).Run(page);
 }
 
 void Click(QWebEnginePage *page, const QString &key, Done done, int form)
 {
-    // The click runs after the script has answered, so a navigation it starts cannot swallow
-    // the answer.
-    withElement(page, key, form, QStringLiteral("setTimeout(function(){ e.click(); }, 0);"),
-                std::move(done));
+    Batch().Click(key, std::move(done), form).Run(page);
 }
 
 void ClickFormElement(QWebEnginePage *page, int form, int index, Done done)
 {
-    runFound(page,
-             QStringLiteral("(function(){ var f = document.forms[%1]; if (!f) return false; var e "
-                            "= f.elements[%2]; if (!e) return false; setTimeout(function(){ "
-                            "e.click(); }, 0); return true; })()")
-                 .arg(form)
-                 .arg(index),
-             std::move(done));
+    Batch().ClickFormElement(form, index, std::move(done)).Run(page);
 }
 
 void ClickImage(QWebEnginePage *page, int index, Done done)
 {
-    runFound(page,
-             QStringLiteral("(function(){ var e = document.images[%1]; if (!e) return false; "
-                            "setTimeout(function(){ e.click(); }, 0); return true; })()")
-                 .arg(index),
-             std::move(done));
+    Batch().ClickImage(index, std::move(done)).Run(page);
 }
 
 void SubmitForm(QWebEnginePage *page, int form, Done done)
 {
-    runFound(page,
-             QStringLiteral("(function(){ var f = document.forms[%1]; if (!f) return false; "
-                            "setTimeout(function(){ f.submit(); }, 0); return true; })()")
-                 .arg(form),
-             std::move(done));
+    Batch().SubmitForm(form, std::move(done)).Run(page);
 }
 
 void SetCheckedAndFireOnclick(QWebEnginePage *page, const QString &key, bool checked, Done done)
 {
-    withElement(page, key, -1,
-                QStringLiteral("e.checked = %1; if (typeof e.onclick === 'function') "
-                               "e.onclick.call(e, new MouseEvent('click'));")
-                    .arg(checked ? QStringLiteral("true") : QStringLiteral("false")),
-                std::move(done));
+    Batch().SetCheckedAndFireOnclick(key, checked, std::move(done)).Run(page);
 }
 
 void Stop(QWebEnginePage *page)

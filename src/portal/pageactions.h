@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -32,6 +34,28 @@ void SetCheckedAndFireOnclick(QWebEnginePage *page, const QString &key, bool che
 // done(true) once the input holds a file.
 void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, const QString &path,
                 Done done = {});
+// Several actions sent to the page in one script, acting in the order they were added on the one
+// document the script reaches. Each still answers on its own whether its element was found; a
+// missing one does not stop the others.
+class Batch
+{
+public:
+    Batch &SetValue(const QString &key, const QString &value, Done done = {}, int form = -1);
+    Batch &Click(const QString &key, Done done = {}, int form = -1);
+    Batch &ClickFormElement(int form, int index, Done done = {});
+    Batch &ClickImage(int index, Done done = {});
+    Batch &SubmitForm(int form, Done done = {});
+    Batch &SetCheckedAndFireOnclick(const QString &key, bool checked, Done done = {});
+    // Sends the script. Every action's own done runs first, in order, then done with all the
+    // answers in that order (all false when the page did not answer).
+    void Run(QWebEnginePage *page, std::function<void(const QList<bool> &found)> done = {});
+
+private:
+    Batch &add(const QString &step, Done done);
+    QStringList m_steps; // each a function expression answering whether its element was there
+    QList<Done> m_done;
+};
+
 // Stops the page's current loading.
 void Stop(QWebEnginePage *page);
 

@@ -142,8 +142,10 @@ void frm_popup::actOnPage()
     case PageAction::SubmitSearch: {
         arama_asamasi = Search::Searching();
         const int form = formIndex(portal::id::Form());
-        PageActions::SetValue(m_page1, portal::id::SearchNumber(), yibf.text(), {}, form);
-        PageActions::Click(m_page1, portal::id::SearchButton(), {}, form);
+        PageActions::Batch()
+            .SetValue(portal::id::SearchNumber(), yibf.text(), {}, form)
+            .Click(portal::id::SearchButton(), {}, form)
+            .Run(m_page1);
         break;
     }
     case PageAction::EvaluateSearch:
@@ -178,11 +180,12 @@ void frm_popup::actOnPage()
 
 void frm_popup::menu_calistir(const QString &action)
 {
-    // Both scripts are queued at once so they run on the document the action was meant for (a
-    // call chained on the first one's answer could reach the next page).
-    PageActions::SetValue(m_page1, portal::id::MenuInput(),
-                          MenuActionValue(m_snapshot.firstDivId, action), {}, 0);
-    PageActions::SubmitForm(m_page1, 0);
+    // One script sets and submits, so both act on the document the action was meant for (a call
+    // chained on the first one's answer could reach the next page).
+    PageActions::Batch()
+        .SetValue(portal::id::MenuInput(), MenuActionValue(m_snapshot.firstDivId, action), {}, 0)
+        .SubmitForm(0)
+        .Run(m_page1);
 }
 
 void frm_popup::onYibfChanged(const QString &text)
@@ -223,22 +226,27 @@ void frm_popup::yibf_ariyor()
         // Some portal versions empty the number on their result page; a search for nothing
         // would find nothing, so the number is typed again.
         const int form = formIndex(portal::id::Form());
-        PageActions::SetValue(m_page1, portal::id::SearchNumber(), yibf.text(), {}, form);
-        PageActions::Click(m_page1, portal::id::SearchButton(), {}, form);
+        PageActions::Batch()
+            .SetValue(portal::id::SearchNumber(), yibf.text(), {}, form)
+            .Click(portal::id::SearchButton(), {}, form)
+            .Run(m_page1);
         return;
     }
     case SearchResult::One:
         break;
     }
     markStep(QStringLiteral("f4"));
-    PageActions::SetValue(m_page1, portal::id::ShowLink(), QString(), {},
-                          formIndex(portal::id::Form()));
-    if (ekrankodu.text() != portal::code::Search())
+    PageActions::Batch show;
+    show.SetValue(portal::id::ShowLink(), QString(), {}, formIndex(portal::id::Form()));
+    if (ekrankodu.text() != portal::code::Search()) {
+        show.Run(m_page1);
         return;
+    }
     const int i = butonu_bul(m_snapshot, portal::caption::Show(),
                              PortalAppUrl(portal::ShowImagePath()), QStringLiteral("resim"));
     if (i > -1)
-        PageActions::ClickImage(m_page1, i);
+        show.ClickImage(i);
+    show.Run(m_page1);
 }
 
 void frm_popup::yibf_oku()
@@ -363,14 +371,17 @@ void frm_popup::FillInspectionForm()
         endWithStatus(SubmitText::YibfNotFound(), RowMark::Problem);
         return;
     }
+    PageActions::Batch fill;
     for (const auto &[id, value] : LevelFields(*r))
-        PageActions::SetValue(m_page1, id, value);
+        fill.SetValue(id, value);
     if (const auto rejection = PercentageRejection(onceki_oran, LevelTotal(*r))) {
+        fill.Run(m_page1);
         endWithStatus(*rejection, RowMark::Problem);
         return;
     }
     for (const auto &[id, value] : SenderFields(*r))
-        PageActions::SetValue(m_page1, id, value);
+        fill.SetValue(id, value);
+    fill.Run(m_page1);
     if (r->photoName.isEmpty())
         return;
     // The file is handed to the input directly, so no keystroke is typed and Caps Lock does not

@@ -12,6 +12,9 @@
 #include <QWebEngineProfile>
 #include <QtTest>
 
+using BatchStep = std::function<void(PageActions::Batch &, PageActions::Done)>;
+Q_DECLARE_METATYPE(BatchStep)
+
 class tst_browserlayer : public QObject
 {
     Q_OBJECT
@@ -19,6 +22,8 @@ private Q_SLOTS:
     void profileKeepsNoCache();
     void snapshotReadsThePage();
     void setValueAndMissingElements();
+    void batchActsAroundAMissingElement_data();
+    void batchActsAroundAMissingElement();
     void attachFileWithoutView();
     void scriptDialogsNeverBlock();
     void scriptOnAGonePageAnswersNothing();
@@ -125,6 +130,38 @@ void tst_browserlayer::setValueAndMissingElements()
     const PageSnapshot s = snapshot(page);
     QCOMPARE(s.element("oyds_form:dosya_no")->value, QStringLiteral("1234567 'x\""));
     QCOMPARE(s.forms[0].elements[0].value, QStringLiteral("m:A]MAIN_L"));
+}
+
+void tst_browserlayer::batchActsAroundAMissingElement_data()
+{
+    QTest::addColumn<BatchStep>("missing");
+    QTest::newRow("id") << BatchStep([](auto &b, auto d) { b.SetValue("yok", "1", d); });
+    QTest::newRow("other form") << BatchStep([](auto &b, auto d) { b.Click("kaydet", d, 0); });
+    QTest::newRow("form element") << BatchStep(
+        [](auto &b, auto d) { b.ClickFormElement(0, 4, d); });
+    QTest::newRow("form") << BatchStep([](auto &b, auto d) { b.SubmitForm(5, d); });
+    QTest::newRow("box") << BatchStep(
+        [](auto &b, auto d) { b.SetCheckedAndFireOnclick("yok", true, d); });
+}
+
+void tst_browserlayer::batchActsAroundAMissingElement()
+{
+    QFETCH(BatchStep, missing);
+    PortalPage page;
+    load(page, QString::fromUtf8(kPage));
+    QList<int> each;
+    QList<bool> found;
+    PageActions::Batch b;
+    b.SetValue(
+        "oyds_form:dosya_no", "42", [&](bool f) { each << f; }, 1);
+    missing(b, [&](bool f) { each << f; });
+    b.SetCheckedAndFireOnclick("oyds_form:cbx", true, [&](bool f) { each << f; });
+    b.Run(&page, [&](const QList<bool> &f) { found = f; });
+    QTRY_COMPARE_WITH_TIMEOUT(found, QList<bool>({true, false, true}), 10000);
+    QCOMPARE(each, QList<int>({1, 0, 1}));
+    const PageSnapshot s = snapshot(page);
+    QCOMPARE(s.element("oyds_form:dosya_no")->value, QStringLiteral("42"));
+    QVERIFY(!s.element("kaydet")->disabled);
 }
 
 void tst_browserlayer::attachFileWithoutView()
