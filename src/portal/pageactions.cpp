@@ -39,11 +39,12 @@ QString elementStep(const QString &key, int form, const QString &body)
         .arg(JsString(key), QString::number(form), body);
 }
 
-// The click runs after the script has answered, so a navigation it starts cannot swallow the
-// answer (nor the batch's later actions).
-QString clickLater()
+// The click runs within the script: a navigation it starts is only scheduled then (a link's and
+// a form's alike), so the answer and the batch's later actions still come, and the page goes on
+// a task sooner than after a timer.
+QString click()
 {
-    return QStringLiteral("setTimeout(function(){ e.click(); }, 0);");
+    return QStringLiteral("e.click();");
 }
 
 // Runs body (which sees the found element as "e") and answers whether the element was there.
@@ -81,14 +82,14 @@ Batch &Batch::SetValue(const QString &key, const QString &value, Done done, int 
 
 Batch &Batch::Click(const QString &key, Done done, int form)
 {
-    return add(elementStep(key, form, clickLater()), std::move(done));
+    return add(elementStep(key, form, click()), std::move(done));
 }
 
 Batch &Batch::ClickFormElement(int form, int index, Done done)
 {
     return add(QStringLiteral("function(){ var f = document.forms[%1]; if (!f) return false; var "
                               "e = f.elements[%2]; if (!e) return false; %3 return true; }")
-                   .arg(QString::number(form), QString::number(index), clickLater()),
+                   .arg(QString::number(form), QString::number(index), click()),
                std::move(done));
 }
 
@@ -96,14 +97,14 @@ Batch &Batch::ClickImage(int index, Done done)
 {
     return add(QStringLiteral("function(){ var e = document.images[%1]; if (!e) return false; %2 "
                               "return true; }")
-                   .arg(QString::number(index), clickLater()),
+                   .arg(QString::number(index), click()),
                std::move(done));
 }
 
 Batch &Batch::SubmitForm(int form, Done done)
 {
     return add(QStringLiteral("function(){ var f = document.forms[%1]; if (!f) return false; "
-                              "setTimeout(function(){ f.submit(); }, 0); return true; }")
+                              "f.submit(); return true; }")
                    .arg(form),
                std::move(done));
 }

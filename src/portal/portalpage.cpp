@@ -1,6 +1,10 @@
 #include "portal/portalpage.h"
 
+#include "portal/pagescript.h"
 #include "portal/portalprofile.h"
+
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 
 #include <QWebEngineLoadingInfo>
 
@@ -13,23 +17,71 @@ PortalPage::PortalPage(QObject *parent) : QWebEnginePage(PortalProfile(), parent
         switch (i.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
             m_loadPending = true;
+            ++m_load;
+            m_complete = m_read = false;
+            m_written.reset();
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus:
             m_loadPending = false;
-            Q_EMIT documentComplete(url());
+            completed();
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
             // A navigation the page started from its own load event and that we refused stops
             // that load unreported: the document that is there has completed all the same.
             if (m_loadPending && m_refused.contains(i.url())) {
                 m_loadPending = false;
-                Q_EMIT documentComplete(url());
+                completed();
             }
             break;
         }
         m_refused.remove(i.url());
     });
+}
+
+void PortalPage::readEachDocument(const QStringList &innerHtmlIds)
+{
+    m_snapshotIds = innerHtmlIds;
+    m_snapshotMarker = ScriptMarker("snapshot");
+    // In a world of its own, so the portal's scripts neither see the marker nor change what the
+    // snapshot reads with; registered once the document is parsed, so it runs after the load
+    // handlers the page set while it was parsed.
+    QWebEngineScript script;
+    script.setName(QStringLiteral("tarvek-snapshot"));
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(QStringLiteral("window.addEventListener('load', function () { "
+                                        "console.log(%1 + %2); });")
+                             .arg(JsString(m_snapshotMarker), SnapshotScript(innerHtmlIds)));
+    scripts().insert(script);
+}
+
+void PortalPage::completed()
+{
+    Q_EMIT documentComplete(url());
+    if (m_snapshotMarker.isEmpty() || m_complete)
+        return;
+    m_complete = true;
+    if (m_written) {
+        hand(*m_written);
+        return;
+    }
+    // No snapshot written (yet): the page is read now, and whichever comes first is handed over.
+    const quint64 load = m_load;
+    QPointer<PortalPage> self(this);
+    TakeSnapshot(this, m_snapshotIds, [self, load](const PageSnapshot &page) {
+        if (self && self->m_load == load)
+            self->hand(page);
+    });
+}
+
+void PortalPage::hand(const PageSnapshot &page)
+{
+    if (m_read)
+        return;
+    m_read = true;
+    Q_EMIT documentRead(page);
 }
 
 bool PortalPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
@@ -74,5 +126,15 @@ bool PortalPage::javaScriptPrompt(const QUrl &, const QString &, const QString &
 void PortalPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message,
                                           int, const QString &)
 {
+    if (!m_snapshotMarker.isEmpty() && message.startsWith(m_snapshotMarker)) {
+        const PageSnapshot page = ParseSnapshot(message.mid(m_snapshotMarker.size()));
+        if (!page.valid)
+            return; // the read after completion answers instead
+        if (m_complete)
+            hand(page);
+        else
+            m_written = page;
+        return;
+    }
     Q_EMIT consoleMessage(message);
 }

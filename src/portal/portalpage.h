@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/pagesnapshot.h"
+
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
@@ -7,6 +9,7 @@
 #include <QWebEnginePage>
 
 #include <functional>
+#include <optional>
 
 // A page of the portal profile that behaves like the old browser control in silent mode: it
 // opens new windows where it is told to, answers file choosers with the file it is told to, shows
@@ -24,6 +27,10 @@ public:
     std::function<QWebEnginePage *()> newWindow;
     // The files the next file chooser is answered with (used once).
     void setFilesToChoose(const QStringList &files) { m_files = files; }
+    // From now on every completed document is read once and handed over by documentRead. The
+    // page writes its own snapshot from its load event, so it is there when the load finishes;
+    // a page that wrote none (an error page, scripts refused) is read after it completed.
+    void readEachDocument(const QStringList &innerHtmlIds);
 
 Q_SIGNALS:
     // A finished load of the main frame, successful or not: the old control's document-complete.
@@ -33,6 +40,8 @@ Q_SIGNALS:
     void navigationRefused(const QUrl &url);
     // A line the page wrote to its console (our own scripts answer late through it).
     void consoleMessage(const QString &message);
+    // A completed document's snapshot (readEachDocument): once per load, valid or not.
+    void documentRead(const PageSnapshot &page);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -47,7 +56,17 @@ protected:
                                   int lineNumber, const QString &sourceID) override;
 
 private:
+    void completed();
+    void hand(const PageSnapshot &page);
+
     QStringList m_files;
+    // readEachDocument: the marker of the snapshots our script writes, the ids it reads, and
+    // the current load's state (its number, a snapshot written before it completed).
+    QString m_snapshotMarker;
+    QStringList m_snapshotIds;
+    quint64 m_load = 0;
+    bool m_complete = false, m_read = false;
+    std::optional<PageSnapshot> m_written;
     QSet<QUrl> m_refused;
     bool m_loadPending = false;
 };

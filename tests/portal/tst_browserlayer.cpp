@@ -1,7 +1,7 @@
 // The browser layer in the real engine (offscreen), where the end-to-end walk cannot show it:
-// what a snapshot reads, actions on missing elements, a file given without a view, silent
-// dialogs, scripts on a page that is gone. Ticks, image clicks, pop-ups and the file chooser run
-// in every end-to-end submission.
+// what a snapshot reads, each document read once, actions on missing elements, a file given without
+// a view, silent dialogs, scripts on a page that is gone. Ticks, image clicks, pop-ups and the file
+// chooser run in every end-to-end submission.
 #include "core/pagesnapshot.h"
 #include "portal/pageactions.h"
 #include "portal/pagescript.h"
@@ -21,6 +21,8 @@ class tst_browserlayer : public QObject
 private Q_SLOTS:
     void profileKeepsNoCache();
     void snapshotReadsThePage();
+    void eachDocumentReadOnce_data();
+    void eachDocumentReadOnce();
     void setValueAndMissingElements();
     void batchActsAroundAMissingElement_data();
     void batchActsAroundAMissingElement();
@@ -114,6 +116,45 @@ void tst_browserlayer::snapshotReadsThePage()
     QVERIFY(s.element("kaydet")->disabled);
     QCOMPARE(s.element("kaydet")->type, QStringLiteral("submit"));
     QCOMPARE(s.element("jscook_action")->type, QStringLiteral("hidden"));
+}
+
+void tst_browserlayer::eachDocumentReadOnce_data()
+{
+    QTest::addColumn<QStringList>("documents"); // HTML, or an address to load
+    QTest::addColumn<QStringList>("read");      // what each document's read holds in its body
+    QTest::newRow("one page") << QStringList{"<p>bir</p>"} << QStringList{"bir"};
+    // The page's own load handler has run when it is read.
+    QTest::newRow("changed by its own load handler")
+        << QStringList{"<body onload=\"document.body.textContent='sonra'\">önce</body>"}
+        << QStringList{"sonra"};
+    // Each load reads its own document, never the one before.
+    QTest::newRow("two pages in turn")
+        << QStringList{"<p>bir</p>", "<p>iki</p>"} << QStringList{"bir", "iki"};
+    // The engine's own error page runs none of our scripts: it is read after it completed.
+    QTest::newRow("unreachable address")
+        << QStringList{"http://127.0.0.1:9/yds/a.jsf"} << QStringList{QString()};
+}
+
+void tst_browserlayer::eachDocumentReadOnce()
+{
+    QFETCH(QStringList, documents);
+    QFETCH(QStringList, read);
+    PortalPage page;
+    page.readEachDocument({});
+    QList<PageSnapshot> reads;
+    connect(&page, &PortalPage::documentRead, this, [&](const PageSnapshot &s) { reads << s; });
+    for (const QString &d : documents) {
+        const qsizetype before = reads.size();
+        if (d.startsWith(QStringLiteral("http:")))
+            page.load(QUrl(d));
+        else
+            page.setHtml(d, QUrl(QStringLiteral("http://portal.test/yds/a.jsf")));
+        QTRY_COMPARE_WITH_TIMEOUT(reads.size(), before + 1, 15000);
+    }
+    QTest::qWait(300); // nothing read twice
+    QCOMPARE(reads.size(), read.size());
+    for (qsizetype i = 0; i < read.size(); ++i)
+        QVERIFY2(reads[i].bodyText.contains(read[i]), qPrintable(reads[i].bodyText));
 }
 
 void tst_browserlayer::setValueAndMissingElements()
