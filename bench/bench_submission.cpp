@@ -54,22 +54,34 @@ namespace {
 class LoadFloor : public QObject
 {
 public:
+    // With BENCH_TRACE set, every load's start and end is written with its time in the record:
+    // the gaps between them are the program's own time.
+    QElapsedTimer *recordClock = nullptr;
+    bool trace = qEnvironmentVariableIsSet("BENCH_TRACE");
+    void note(const char *what, QWebEnginePage *page)
+    {
+        if (trace && recordClock && recordClock->isValid())
+            std::fprintf(stderr, "  %7.1f ms %s %s\n", recordClock->nsecsElapsed() / 1e6, what,
+                         page ? qPrintable(page->url().path()) : "");
+    }
     void watch(QWebEnginePage *page)
     {
         auto *clock = new QElapsedTimer;
         connect(page, &QObject::destroyed, this, [clock] { delete clock; });
-        connect(page, &QWebEnginePage::loadStarted, this, [this, clock] {
+        connect(page, &QWebEnginePage::loadStarted, this, [this, clock, page] {
             // A load replaced before it finished counts as far as it went.
             if (clock->isValid())
                 m_ns += clock->nsecsElapsed();
             clock->start();
             ++m_pages;
+            note("load started", page);
         });
-        connect(page, &QWebEnginePage::loadFinished, this, [this, clock] {
+        connect(page, &QWebEnginePage::loadFinished, this, [this, clock, page] {
             if (!clock->isValid())
                 return;
             m_ns += clock->nsecsElapsed();
             clock->invalidate();
+            note("load finished", page);
         });
     }
     double takeMs()
@@ -248,6 +260,7 @@ int main(int argc, char *argv[])
     QList<long> rssKb, heapKb;
     QList<int> pages;
     QElapsedTimer recordClock;
+    floor.recordClock = &recordClock;
     QEventLoop loop;
     QTimer stall; // a record that does not end within a minute ends the run
     stall.setSingleShot(true);
@@ -273,6 +286,7 @@ int main(int argc, char *argv[])
         if (t == QStringLiteral("1")) {
             startRecord();
             frm_popup *popup = w->openSubmissionWindow();
+            floor.note("window open", nullptr);
             popup->keepProof = program.values.size() < count / 2;
             floor.watch(popup->page1());
             floor.watch(popup->page2());
@@ -281,6 +295,7 @@ int main(int argc, char *argv[])
         if (!recordClock.isValid())
             return;
         const double ms = recordClock.nsecsElapsed() / 1e6;
+        floor.note("record ended", nullptr);
         recordClock.invalidate();
         const double floorMs = floor.takeMs();
         program.values << ms;

@@ -310,9 +310,10 @@ void frm_giris::Command2_Click()
     }
     m_halted = false;
     rapor_sirasi();
-    if (m_queue.recordCount() >= 1)
+    if (m_queue.recordCount() >= 1) {
+        warmPage();
         navigate(QUrl(LoginPageUrl()));
-    else
+    } else
         platform::msgBox(QStringLiteral("Seçili Fotoğraf Bulunmamaktadır..."),
                          MsgIcon::Information);
 }
@@ -321,7 +322,12 @@ frm_popup *frm_giris::submissionWindow()
 {
     if (m_popup)
         return m_popup;
-    m_popup = new frm_popup(options());
+    // A page still loading its blank is not taken (a load asked for then can be lost).
+    PortalPage *page = m_warmPage && !m_warmPage->isLoading() ? m_warmPage.get() : nullptr;
+    if (!page)
+        delete m_warmPage;
+    m_warmPage.clear();
+    m_popup = new frm_popup(options(), nullptr, page);
     connect(m_popup, &frm_popup::optionsChanged, this, [this](const SubmissionOptions &o) {
         Check7->setChecked(o.autoConfirm);
         Check8->setChecked(o.sendQueue);
@@ -355,9 +361,13 @@ void frm_giris::giveRecord(frm_popup *popup, bool keptSession)
     request.count = m_queue.recordCount();
     request.keptSession = keptSession;
     popup->setRequest(request);
-    popup->show();
+    // The portal's page is asked for before the window is drawn, so the two go on together.
     if (keptSession)
         popup->openMainPage();
+    popup->show();
+    // In a queue the next record's page gets ready while this one is sent.
+    if (Check8->isChecked())
+        warmPage();
 }
 
 void frm_giris::onSessionEnded(qlonglong number, const SessionEnd &end)
@@ -386,6 +396,17 @@ void frm_giris::onSubmissionFinished(qlonglong number, const SubmissionOutcome &
         tam_zaman.setText(QString::number(*outcome.countdown));
     popupx.setText(QString());
     yukleme.setText(QString());
+    // Nothing follows: the page made ahead goes.
+    if (!Check8->isChecked() || m_halted || !m_queue.firstQueued())
+        delete m_warmPage;
+}
+
+void frm_giris::warmPage()
+{
+    if (m_warmPage)
+        return;
+    m_warmPage = new PortalPage(this);
+    m_warmPage->load(QUrl(QStringLiteral("about:blank")));
 }
 
 void frm_giris::onTimerTick()

@@ -4,6 +4,7 @@
 #include "core/connection.h"
 #include "core/hostutil.h"
 #include "core/outcome.h"
+#include "core/portalcontract.h"
 #include "core/statustexts.h"
 #include "hostutil/urlcache.h"
 #include "platform/clock.h"
@@ -97,7 +98,7 @@ protected:
 };
 } // namespace
 
-frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
+frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent, PortalPage *page)
     : QWidget(parent), m_options(initialOptions)
 {
     setObjectName(QStringLiteral("frm_popup"));
@@ -197,7 +198,8 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
     frameLayout->addLayout(buttons);
     Frame7->hide();
 
-    m_page1 = new PortalPage(this);
+    m_page1 = page ? page : new PortalPage(this);
+    m_page1->setParent(this);
     m_page2 = new PortalPage(this);
     WebBrowser1 = named(new QWebEngineView, "WebBrowser1");
     WebBrowser1->setPage(m_page1);
@@ -252,7 +254,8 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent)
         Label2->setText(QString::number(p) + QStringLiteral(" / 100"));
         ProgressBar1->setVisible(p >= 1);
     });
-    connect(m_page1, &PortalPage::documentComplete, this, &frm_popup::onDocumentComplete);
+    m_page1->readEachDocument({portal::id::SiteRecord()});
+    connect(m_page1, &PortalPage::documentRead, this, &frm_popup::onDocumentRead);
     connect(m_page2, &PortalPage::documentComplete, this, &frm_popup::onBrowser2Complete);
     // Both browsers refuse the portal's jump from the login page back to its front page.
     for (PortalPage *p : {m_page1, m_page2})

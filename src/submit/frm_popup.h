@@ -30,8 +30,10 @@ class frm_popup : public QWidget
 {
     Q_OBJECT
 public:
-    // Created hidden; its load runs at once.
-    explicit frm_popup(const SubmissionOptions &options, QWidget *parent = nullptr);
+    // Created hidden; its load runs at once. page: the portal page to work in, made ahead (its
+    // renderer already running), taken over by the window; null: a page of its own.
+    explicit frm_popup(const SubmissionOptions &options, QWidget *parent = nullptr,
+                       PortalPage *page = nullptr);
     ~frm_popup() override;
 
     // The record to send, given when the portal window opens (the row starts at the main page).
@@ -134,7 +136,7 @@ private:
     void unload();
 
     // Page flow (frm_popup_pages.cpp).
-    void onDocumentComplete(const QUrl &url);
+    void onDocumentRead(const PageSnapshot &page);
     void onBrowser2Complete(const QUrl &url);
     void actOnPage();
     void menu_calistir(const QString &action);

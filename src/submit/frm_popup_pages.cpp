@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
@@ -50,16 +51,13 @@ QString AsNumber(const QString &text)
 }
 } // namespace
 
-void frm_popup::onDocumentComplete(const QUrl &url)
+void frm_popup::onDocumentRead(const PageSnapshot &page)
 {
-    const QString address = url.toString();
-    if (m_closing || address.isEmpty() || address == QStringLiteral("http:///"))
+    // about:blank: the blank page a page made ahead was warmed with.
+    if (m_closing || !page.valid || page.url.isEmpty() || page.url == QStringLiteral("http:///") ||
+        page.url == QStringLiteral("about:blank"))
         return;
-    QPointer<frm_popup> self(this);
-    TakeSnapshot(m_page1, {portal::id::SiteRecord()}, [self](const PageSnapshot &page) {
-        if (self && !self->m_closing && page.valid)
-            self->readPage(page);
-    });
+    readPage(page);
 }
 
 void frm_popup::readPage(const PageSnapshot &page)
@@ -405,11 +403,12 @@ void frm_popup::attachPhoto()
             if (!self || self->m_closing)
                 return;
             if (ok) {
-                self->showPhoto();
+                // The form goes on first; the photograph is drawn while the portal answers.
+                PageActions::Click(self->m_page1, portal::id::Continue());
                 self->Timer1->stop();
                 self->markStep(QStringLiteral("f8"));
                 self->markStep(QStringLiteral("f9"));
-                PageActions::Click(self->m_page1, portal::id::Continue());
+                self->showPhoto();
                 return;
             }
             if (self->m_attempts < kAttachAttempts) {
@@ -425,12 +424,18 @@ void frm_popup::attachPhoto()
 // The row's photograph at the box's width, its proportions kept, centred.
 void frm_popup::showPhoto()
 {
-    // Read apart from the pixmap cache: each record's photograph is shown once.
-    const QImage picture(sentRecord() ? platform::nativePath(sentRecord()->photoPath) : QString());
-    if (picture.isNull() || Image1->width() <= 0)
+    // Read apart from the pixmap cache (each record's photograph is shown once), and decoded
+    // straight at the box's size: the reader scales while it decodes.
+    if (!sentRecord() || Image1->width() <= 0)
         return;
-    Image1->setPixmap(
-        QPixmap::fromImage(picture.scaledToWidth(Image1->width(), Qt::SmoothTransformation)));
+    QImageReader reader(platform::nativePath(sentRecord()->photoPath));
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (size.isValid() && size.width() > Image1->width())
+        reader.setScaledSize(size.scaled(Image1->width(), size.height(), Qt::KeepAspectRatio));
+    const QImage picture = reader.read();
+    if (!picture.isNull())
+        Image1->setPixmap(QPixmap::fromImage(picture));
 }
 
 void frm_popup::ShowConfirmation()
@@ -459,14 +464,11 @@ void frm_popup::onCheck6(std::function<void()> then)
     }
     const bool on = Check6->isChecked();
     Command7->setEnabled(on);
-    QPointer<frm_popup> self(this);
-    PageActions::SetCheckedAndFireOnclick(m_page1, portal::id::Declaration(), on,
-                                          [self, then](bool) {
-                                              // A page going away answers its scripts: not while
-                                              // this window is on its way out.
-                                              if (self && !self->m_closing && then)
-                                                  then();
-                                          });
+    PageActions::SetCheckedAndFireOnclick(m_page1, portal::id::Declaration(), on);
+    // The page runs scripts in the order given: what follows sees the box ticked and its
+    // onclick done without waiting for the answer.
+    if (then)
+        then();
 }
 
 void frm_popup::onCommand7()
