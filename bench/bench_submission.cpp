@@ -6,7 +6,7 @@
 // finished, every portal page of the program). Between records, the same pages walked as plain
 // HTTP with a login on a second simulator (subject and baseline in turn, record by record). The
 // program's resident memory is read at every record's end; the portal runs in a process of its own.
-// And the queue's first half, keeping each record's proof, against its second half, without.
+// And records keeping their proof against records without, in alternating runs of five.
 // bench_submission [N] [login]  (login: a login for every record rather than one kept session)
 #include "benchstats.h"
 #include "benchstore.h"
@@ -252,9 +252,12 @@ int main(int argc, char *argv[])
     bench::Series engine{"engine's page loads (its floor)", {}};
     bench::Series ratio{"program / engine floor, per record", {}};
     bench::Series http{"the pages as plain HTTP, with a login", {}};
-    // The first half of the queue keeps its proofs, the second half does not. A record's list is
-    // printed while the next one starts, so the first record without one (still sharing that
-    // print) and the first two (warming the engine up) are left out of the comparison.
+    // Runs of five records keep their proofs and runs of five do not, in turn, so a drift of the
+    // machine's load falls on both alike. A record's list is printed while the next one starts,
+    // so each run's first record (sharing the print of the run before, or not) and the first
+    // two records (warming the engine up) are left out of the comparison.
+    constexpr int kProofRun = 5;
+    const auto keepsProof = [](int k) { return k / kProofRun % 2 == 0; };
     bench::Series withProof{"records with their proof", {}};
     bench::Series withoutProof{"records without their proof", {}};
     QList<long> rssKb, heapKb;
@@ -287,7 +290,7 @@ int main(int argc, char *argv[])
             startRecord();
             frm_popup *popup = w->openSubmissionWindow();
             floor.note("window open", nullptr);
-            popup->keepProof = program.values.size() < count / 2;
+            popup->keepProof = keepsProof(int(program.values.size()));
             floor.watch(popup->page1());
             floor.watch(popup->page2());
             return;
@@ -299,8 +302,8 @@ int main(int argc, char *argv[])
         recordClock.invalidate();
         const double floorMs = floor.takeMs();
         program.values << ms;
-        if (const int k = int(program.values.size()) - 1; k >= 2 && k != count / 2)
-            (k < count / 2 ? withProof : withoutProof).values << ms;
+        if (const int k = int(program.values.size()) - 1; k >= 2 && k % kProofRun != 0)
+            (keepsProof(k) ? withProof : withoutProof).values << ms;
         engine.values << floorMs;
         ratio.values << ms / floorMs;
         pages << floor.takePages();
