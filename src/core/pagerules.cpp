@@ -106,12 +106,21 @@ int butonu_bul(const PageSnapshot &page, const QString &value, const QString &se
                 return i;
         return -1;
     }
-    if (kind == QStringLiteral("buton") && !page.forms.isEmpty()) {
-        const QList<SnapElement> &elements = page.forms.first().elements;
-        for (int i = 0; i < elements.size(); ++i)
-            if (elements[i].value == value && elements[i].type == second)
-                return elements[i].disabled ? -1 : i;
+    if (kind == QStringLiteral("buton")) {
+        const int i = FormButtonIndex(page, value, second);
+        return i >= 0 && !page.forms.first().elements[i].disabled ? i : -1;
     }
+    return -1;
+}
+
+int FormButtonIndex(const PageSnapshot &page, const QString &value, const QString &type)
+{
+    if (page.forms.isEmpty())
+        return -1;
+    const QList<SnapElement> &elements = page.forms.first().elements;
+    for (int i = 0; i < elements.size(); ++i)
+        if (elements[i].value == value && elements[i].type == type)
+            return i;
     return -1;
 }
 

@@ -106,6 +106,8 @@ PageDecision DispatchPage(const QString &current, const QString &previous,
 // matches, the first match is disabled, or the kind is unknown.
 int butonu_bul(const PageSnapshot &page, const QString &value, const QString &second,
                const QString &kind);
+// The first element of the first form with that value and type, enabled or not; -1 when none.
+int FormButtonIndex(const PageSnapshot &page, const QString &value, const QString &type);
 
 // yibf_oku's number: the part of the site page's record text before the first "/", with every
 // space removed.

@@ -88,7 +88,8 @@ Batch &Batch::Click(const QString &key, Done done, int form)
 Batch &Batch::ClickFormElement(int form, int index, Done done)
 {
     return add(QStringLiteral("function(){ var f = document.forms[%1]; if (!f) return false; var "
-                              "e = f.elements[%2]; if (!e) return false; %3 return true; }")
+                              "e = f.elements[%2]; if (!e || e.disabled) return false; %3 return "
+                              "true; }")
                    .arg(QString::number(form), QString::number(index), click()),
                std::move(done));
 }

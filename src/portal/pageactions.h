@@ -20,7 +20,7 @@ using Done = std::function<void(bool found)>;
 void SetValue(QWebEnginePage *page, const QString &key, const QString &value, Done done = {},
               int form = -1);
 void Click(QWebEnginePage *page, const QString &key, Done done = {}, int form = -1);
-// Element number index of form number form.
+// Element number index of form number form; a disabled one is not clicked (found: false).
 void ClickFormElement(QWebEnginePage *page, int form, int index, Done done = {});
 // Image number index of the document (a click on it reaches the link around it).
 void ClickImage(QWebEnginePage *page, int index, Done done = {});

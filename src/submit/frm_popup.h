@@ -111,7 +111,7 @@ public:
     void onCommand6();
     void onCommand7();
     void onCommand8();
-    void onCheck6(std::function<void()> then = {});
+    void onCheck6();
 
 Q_SIGNALS:
     // The operator changed the confirmation or queue option here (their mirrors).
@@ -154,6 +154,9 @@ private:
     void attachPhoto();
     void showPhoto();
     void ShowConfirmation();
+    void autoSave();
+    // The save pressed: its timers, the countdown after it.
+    void saving();
     int formIndex(const QString &name) const;
 
     SubmissionRequest m_request;

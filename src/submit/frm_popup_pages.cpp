@@ -444,7 +444,7 @@ void frm_popup::ShowConfirmation()
     Frame7->show();
     if (Check6Tag == QStringLiteral("1")) {
         Check6->setChecked(true);
-        onCheck6([this] { onCommand7(); });
+        autoSave();
         return;
     }
     // The operator ticks the declaration here, which ticks the portal's box with it; until then
@@ -455,20 +455,35 @@ void frm_popup::ShowConfirmation()
     Command7->setEnabled(false);
 }
 
-void frm_popup::onCheck6(std::function<void()> then)
+void frm_popup::onCheck6()
 {
-    if (!ekrankodu.text().isEmpty() || eski_ekrankodu.text() != portal::code::InspectionForm()) {
-        if (then)
-            then();
+    if (!ekrankodu.text().isEmpty() || eski_ekrankodu.text() != portal::code::InspectionForm())
         return;
-    }
     const bool on = Check6->isChecked();
     Command7->setEnabled(on);
     PageActions::SetCheckedAndFireOnclick(m_page1, portal::id::Declaration(), on);
-    // The page runs scripts in the order given: what follows sees the box ticked and its
-    // onclick done without waiting for the answer.
-    if (then)
-        then();
+}
+
+// Automatic confirmation: the declaration is ticked and the save pressed in one script, so the
+// page does not wait for a read in between. The save is pressed only once the box's own onclick
+// has enabled it; a save left disabled waits for the operator, as after a tick by hand.
+void frm_popup::autoSave()
+{
+    if (!ekrankodu.text().isEmpty() || eski_ekrankodu.text() != portal::code::InspectionForm()) {
+        onCommand7();
+        return;
+    }
+    Command7->setEnabled(true);
+    QPointer<frm_popup> self(this);
+    PageActions::Batch()
+        .SetCheckedAndFireOnclick(portal::id::Declaration(), true)
+        .ClickFormElement(
+            0, FormButtonIndex(m_snapshot, portal::caption::Save(), QStringLiteral("submit")),
+            [self](bool pressed) {
+                if (self && !self->m_closing && pressed)
+                    self->saving();
+            })
+        .Run(m_page1);
 }
 
 void frm_popup::onCommand7()
@@ -483,20 +498,25 @@ void frm_popup::onCommand7()
                                  QStringLiteral("buton"));
         if (i == -1)
             return;
-        self->Command7->setEnabled(false);
-        self->m_spin->start(120);
-        self->m_saveStart = platform::Platform::clock().now();
-        self->Label6->setText(self->m_saveStart.toString(QStringLiteral("HH:mm:ss")));
-        self->Timer4->start(platform::timerInterval(1000));
-        // After a save the next record follows after the full wait.
-        self->m_countdown = 20;
-        if (self->m_options.hangTimeout) {
-            self->Label4->show();
-            self->Label5->show();
-            self->Timer3->start(platform::timerInterval(1000));
-        }
+        self->saving();
         PageActions::ClickFormElement(self->m_page1, 0, i);
     });
+}
+
+void frm_popup::saving()
+{
+    Command7->setEnabled(false);
+    m_spin->start(120);
+    m_saveStart = platform::Platform::clock().now();
+    Label6->setText(m_saveStart.toString(QStringLiteral("HH:mm:ss")));
+    Timer4->start(platform::timerInterval(1000));
+    // After a save the next record follows after the full wait.
+    m_countdown = 20;
+    if (m_options.hangTimeout) {
+        Label4->show();
+        Label5->show();
+        Timer3->start(platform::timerInterval(1000));
+    }
 }
 
 void frm_popup::onCommand6()

@@ -181,6 +181,9 @@ void tst_browserlayer::batchActsAroundAMissingElement_data()
     QTest::newRow("form element") << BatchStep(
         [](auto &b, auto d) { b.ClickFormElement(0, 4, d); });
     QTest::newRow("form") << BatchStep([](auto &b, auto d) { b.SubmitForm(5, d); });
+    // The save stays disabled until the box is ticked later in the batch: it is not pressed.
+    QTest::newRow("disabled button")
+        << BatchStep([](auto &b, auto d) { b.ClickFormElement(1, 1, d); });
     QTest::newRow("box") << BatchStep(
         [](auto &b, auto d) { b.SetCheckedAndFireOnclick("yok", true, d); });
 }
