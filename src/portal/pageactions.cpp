@@ -224,8 +224,9 @@ void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, cons
     }
     // The input is focused by script, then a key press of our own opens its chooser (a script
     // click is refused without user activation); the page answers the chooser with the path.
-    // The input's own change event, written to the console under a marker, says it took the
-    // file; the limits cover a chooser that never came and a file that is never taken.
+    // Once the input's change event is over (the page's own handlers may have emptied it), a
+    // console line under a marker says whether it holds the file; the limits cover a chooser
+    // that never came and a file that is never taken.
     page->setFilesToChoose({path});
     struct Wait
     {
@@ -268,9 +269,9 @@ void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, cons
         look(false);
     });
     QObject::connect(page, &PortalPage::consoleMessage, w->holder,
-                     [w, look, marker](const QString &message) {
-                         if (message == marker && w->answered)
-                             look(false);
+                     [w, marker](const QString &message) {
+                         if (message == marker + QLatin1Char('1') && w->answered)
+                             w->end(true);
                      });
     QObject::connect(limit, &QTimer::timeout, w->holder, [w, key, path, look] {
         if (w->answered) {
@@ -285,8 +286,9 @@ void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, cons
     });
     limit->start(3000);
     withElement(page, key, -1,
-                QStringLiteral("e.addEventListener('change', function(){ console.log(%1); }, "
-                               "{once: true}); e.focus();")
+                QStringLiteral("e.addEventListener('change', function(){ setTimeout(function(){ "
+                               "console.log(%1 + (e.value ? '1' : '0')); }, 0); }, {once: true}); "
+                               "e.focus();")
                     .arg(JsString(marker)),
                 [w, target = QPointer<QWidget>(target)](bool found) {
                     if (!found || !target || w->answered || w->ended)
