@@ -138,7 +138,7 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent, P
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
     Label2 = named(new QLabel, "Label2");
-    Label1 = named(new QLabel, "Label1");
+    Label1 = named(new QLabel(this), "Label1"); // never shown: a child, so it goes with the window
     Label1->hide();
     // The office application's "dunya.avi" is a Windows video Qt cannot play: a text spinner
     // of ours turns while the portal saves.

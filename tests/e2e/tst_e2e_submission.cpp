@@ -536,6 +536,8 @@ void tst_e2e_submission::queueOfFive()
     for (int i = 1; i <= 5; ++i)
         addRecord(i, {20, 10.0 * i, 0, 0});
     frm_giris *w = mainWindow(QStringLiteral("780"));
+    // What the queue opens per record goes with it: no window or widget is left behind.
+    const qsizetype windows = QApplication::topLevelWidgets().size();
     w->Command2->click();
     const auto sent = [this] {
         const auto rows = db::Select(y3436(), "select sayı from yedek5 where bak_durum='2' and "
@@ -548,6 +550,7 @@ void tst_e2e_submission::queueOfFive()
           int(m_sim->records().size()), sent());
     QCOMPARE(m_sim->records().size(), 5);
     QCOMPARE(m_fx->tp.messages->texts(), QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelWidgets().size(), windows, 5000);
     // Each record left its proof: the portal's list naming the site and today, and the
     // photograph as the portal received it. Today's history is exactly these five. The last
     // list prints after its outcome was handed back.
