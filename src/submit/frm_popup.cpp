@@ -136,6 +136,11 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent, P
     gecen_zamanx = named(new QLabel, "gecen_zamanx");
     ProgressBar1 = named(new QProgressBar, "ProgressBar1");
     ProgressBar1->setTextVisible(false);
+    // Shown and hidden with every page load: its room stays, so the window is not laid out anew
+    // (nor jumps) each time.
+    QSizePolicy keepRoom = ProgressBar1->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    ProgressBar1->setSizePolicy(keepRoom);
     ProgressBar1->hide();
     Label2 = named(new QLabel, "Label2");
     Label1 = named(new QLabel(this), "Label1"); // never shown: a child, so it goes with the window
