@@ -143,12 +143,20 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent, P
     ProgressBar1->setSizePolicy(keepRoom);
     ProgressBar1->hide();
     Label2 = named(new QLabel, "Label2");
+    // The load's "N / 100" and the spinner's frames change many times a page: sized once for
+    // their widest text, so a change repaints them without laying the window out anew.
+    const auto fixedFor = [](QLabel *label, const QString &widest) {
+        label->setText(widest);
+        label->setFixedSize(label->sizeHint());
+        label->clear();
+    };
+    fixedFor(Label2, QStringLiteral("100 / 100"));
     Label1 = named(new QLabel(this), "Label1"); // never shown: a child, so it goes with the window
     Label1->hide();
     // The office application's "dunya.avi" is a Windows video Qt cannot play: a text spinner
     // of ours turns while the portal saves.
     Animation1 = named(new QLabel, "Animation1");
-    Animation1->setMinimumWidth(24);
+    fixedFor(Animation1, QStringLiteral("◐◓"));
     m_spin = new QTimer(this);
     connect(m_spin, &QTimer::timeout, this, [this] {
         static const QString frames = QStringLiteral("◐◓◑◒");
