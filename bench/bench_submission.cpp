@@ -7,7 +7,8 @@
 // HTTP with a login on a second simulator (subject and baseline in turn, record by record). The
 // program's resident memory is read at every record's end; the portal runs in a process of its own.
 // And records keeping their proof against records without, in alternating runs of five.
-// bench_submission [N] [login]  (login: a login for every record rather than one kept session)
+// bench_submission [N] [login]  (login: a login for every record rather than one kept session;
+// BENCH_TRACE=1: each record's load timeline on stderr)
 #include "benchstats.h"
 #include "benchstore.h"
 #include "core/connection.h"
