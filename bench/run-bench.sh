@@ -30,8 +30,8 @@ run "photo preparation vs the libjpeg-turbo floor and ImageMagick" \
     "$BUILD/bench/bench_photoprep" "${PHOTOPREP_ROUNDS:-5}"
 run "pending list: fill of 10,000 records vs the bare query; one photograph's checks" \
     "$BUILD/bench/bench_queue" "${QUEUE_ROUNDS:-5}"
-run "pending list: fill with unprepared photographs vs one by one over the cores" \
-    "$BUILD/bench/bench_photofill" "${PHOTOFILL_COUNT:-100}" "${PHOTOFILL_ROUNDS:-3}"
+run "pending list: fill with 1,000 unprepared photographs vs one by one over the cores" \
+    "$BUILD/bench/bench_photofill" "${PHOTOFILL_COUNT:-1000}" "${PHOTOFILL_ROUNDS:-3}"
 run "submission window: reading and deciding a portal page vs loading it" \
     "$BUILD/bench/bench_pagereading" "${PAGEREAD_COUNT:-20}" "${PAGEREAD_ROWS:-60}"
 run "whole submissions against the simulator vs the engine's page loads" \

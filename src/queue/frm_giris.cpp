@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -133,14 +134,20 @@ frm_giris::frm_giris(QWidget *parent) : QWidget(parent)
     gecen_zaman.onChange([this](const QString &text) { onGecenZaman(text); });
     yukleme.onChange([this](const QString &text) { onYukleme(text); });
     // Photographs are prepared off the window's thread: the list stays usable meanwhile.
-    connect(&m_queue, &PendingQueue::preparationProgress, this, [this](int done, int total) {
-        StopPreparation->setVisible(done < total);
-        if (done < total)
-            Label1->setText(
-                QStringLiteral("Fotoğraflar hazırlanıyor... %1 / %2").arg(done).arg(total));
-        else
-            showCount();
-    });
+    // The count is written at most ten times a second: each text lays the window out again,
+    // work the window's thread would otherwise take from the preparing cores per photograph.
+    connect(&m_queue, &PendingQueue::preparationProgress, this,
+            [this, shown = std::make_shared<QElapsedTimer>()](int done, int total) {
+                StopPreparation->setVisible(done < total);
+                if (done >= total) {
+                    shown->invalidate();
+                    showCount();
+                } else if (!shown->isValid() || shown->elapsed() >= 100) {
+                    shown->start();
+                    Label1->setText(
+                        QStringLiteral("Fotoğraflar hazırlanıyor... %1 / %2").arg(done).arg(total));
+                }
+            });
     // A row shown before its copy was ready is checked again with it.
     connect(&m_queue, &PendingQueue::photoPrepared, this, [this](int row) {
         if (row == selectedRow())
