@@ -154,6 +154,7 @@ private:
     void attachPhoto();
     void showPhoto();
     void ShowConfirmation();
+    bool declarationOnPage() const;
     void autoSave();
     // The save pressed: its timers, the countdown after it.
     void saving();

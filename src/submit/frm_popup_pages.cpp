@@ -455,9 +455,16 @@ void frm_popup::ShowConfirmation()
     Command7->setEnabled(false);
 }
 
+// The portal's declaration box is there: a confirmation page (no screen code of its own) reached
+// from the inspection form.
+bool frm_popup::declarationOnPage() const
+{
+    return ekrankodu.text().isEmpty() && eski_ekrankodu.text() == portal::code::InspectionForm();
+}
+
 void frm_popup::onCheck6()
 {
-    if (!ekrankodu.text().isEmpty() || eski_ekrankodu.text() != portal::code::InspectionForm())
+    if (!declarationOnPage())
         return;
     const bool on = Check6->isChecked();
     Command7->setEnabled(on);
@@ -469,7 +476,7 @@ void frm_popup::onCheck6()
 // has enabled it; a save left disabled waits for the operator, as after a tick by hand.
 void frm_popup::autoSave()
 {
-    if (!ekrankodu.text().isEmpty() || eski_ekrankodu.text() != portal::code::InspectionForm()) {
+    if (!declarationOnPage()) {
         onCommand7();
         return;
     }
