@@ -213,11 +213,9 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent, P
 
     m_page1 = page ? page : new PortalPage(this);
     m_page1->setParent(this);
-    m_page2 = new PortalPage(this);
     WebBrowser1 = named(new QWebEngineView, "WebBrowser1");
     WebBrowser1->setPage(m_page1);
     WebBrowser2 = named(new QWebEngineView, "WebBrowser2");
-    WebBrowser2->setPage(m_page2);
     auto *right = new QVBoxLayout;
     right->addWidget(Frame7);
     right->addWidget(WebBrowser1, 1);
@@ -269,12 +267,7 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent, P
     });
     m_page1->readEachDocument({portal::id::SiteRecord()});
     connect(m_page1, &PortalPage::documentRead, this, &frm_popup::onDocumentRead);
-    connect(m_page2, &PortalPage::documentComplete, this, &frm_popup::onBrowser2Complete);
-    // Both browsers refuse the portal's jump from the login page back to its front page.
-    for (PortalPage *p : {m_page1, m_page2})
-        p->beforeNavigate = [p](const QUrl &target) {
-            return !RefuseNavigation(p->url().toString(), target.toString());
-        };
+    refuseFrontPageJump(m_page1);
 
     yibf.onChange([this](const QString &t) { onYibfChanged(t); });
     yibf_web.onChange([this](const QString &t) { onYibfWebChanged(t); });
@@ -296,6 +289,25 @@ frm_popup::~frm_popup()
     if (!m_pageLent)
         delete m_page1;
     delete m_page2;
+}
+
+PortalPage *frm_popup::page2()
+{
+    if (!m_page2) {
+        m_page2 = new PortalPage(this);
+        WebBrowser2->setPage(m_page2);
+        connect(m_page2, &PortalPage::documentComplete, this, &frm_popup::onBrowser2Complete);
+        refuseFrontPageJump(m_page2);
+    }
+    return m_page2;
+}
+
+// Both browsers refuse the portal's jump from the login page back to its front page.
+void frm_popup::refuseFrontPageJump(PortalPage *p)
+{
+    p->beforeNavigate = [p](const QUrl &target) {
+        return !RefuseNavigation(p->url().toString(), target.toString());
+    };
 }
 
 void frm_popup::setRequest(const SubmissionRequest &request)
@@ -360,13 +372,14 @@ void frm_popup::unload()
         m_outcome = {SubmitText::Cancelled(), RowMark::Problem, std::nullopt, std::nullopt};
     if (m_countdown)
         m_outcome.countdown = m_countdown;
+    // The main window hears the outcome first (and writes it); the cache is emptied after.
+    if (m_sessionEnd)
+        Q_EMIT sessionEnded(sentRecord()->number, *m_sessionEnd);
+    else
+        Q_EMIT finished(sentRecord() ? sentRecord()->number : 0, m_outcome);
     ClearUrlCache();
     if (!m_pageLent)
         m_page1->triggerAction(QWebEnginePage::Stop);
     // The next opening starts fresh.
     deleteLater();
-    if (m_sessionEnd)
-        Q_EMIT sessionEnded(sentRecord()->number, *m_sessionEnd);
-    else
-        Q_EMIT finished(sentRecord() ? sentRecord()->number : 0, m_outcome);
 }

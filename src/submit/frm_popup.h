@@ -88,7 +88,10 @@ public:
     bool keepProof = true;
 
     PortalPage *page1() const { return m_page1; }
-    PortalPage *page2() const { return m_page2; }
+    // The second browser's page is made when a login hands the portal's window over: a queue
+    // in a kept session never needs it, and each page costs the engine work at the window's
+    // opening, beside the first portal page's load.
+    PortalPage *page2();
 
     // The load sequence (runs once, from the constructor).
     void onLoad();
@@ -159,6 +162,7 @@ private:
     // The save pressed: its timers, the countdown after it.
     void saving();
     int formIndex(const QString &name) const;
+    static void refuseFrontPageJump(PortalPage *page);
 
     SubmissionRequest m_request;
     SubmissionOptions m_options;
