@@ -185,7 +185,20 @@ void Stop(QWebEnginePage *page)
 }
 
 namespace {
-void attachByBytes(PortalPage *page, const QString &key, const QString &path, Done done)
+// A function of the found input "e" that answers whether it holds a file and, the first time it
+// does, clicks thenClick. Every look at the input goes through it, so however many of them see
+// the file (the change event, a look after the chooser, the bytes), the form goes on once.
+QString settleScript(const QString &thenClick)
+{
+    const QString once = JsString(ScriptMarker("continued"));
+    return QStringLiteral("function(e){ if (!e.value) return false; if (%1 && !window[%2]) { "
+                          "window[%2] = true; var c = __find(%1, -1); if (c && !c.disabled) "
+                          "c.click(); } return true; }")
+        .arg(JsString(thenClick), once);
+}
+
+void attachByBytes(PortalPage *page, const QString &key, const QString &path, const QString &settle,
+                   Done done)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -201,25 +214,26 @@ void attachByBytes(PortalPage *page, const QString &key, const QString &path, Do
                        "t.items.add(new File([a], %4, {type: %5})); e.files = t.files; "
                        "e.dispatchEvent(new Event('input', {bubbles: true})); "
                        "e.dispatchEvent(new Event('change', {bubbles: true})); return "
-                       "e.files.length > 0; })()")
+                       "(%6)(e); })()")
             .arg(FinderScript(), JsString(key),
                  JsString(QString::fromLatin1(f.readAll().toBase64())),
-                 JsString(QFileInfo(path).fileName()), JsString(mime));
+                 JsString(QFileInfo(path).fileName()), JsString(mime), settle);
     runFound(page, script, std::move(done));
 }
 } // namespace
 
 void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, const QString &path,
-                Done done)
+                const QString &thenClick, Done done)
 {
     if (!page || !QFileInfo::exists(path)) {
         if (done)
             done(false);
         return;
     }
+    const QString settle = settleScript(thenClick);
     QWidget *target = view && view->isVisible() ? view->focusProxy() : nullptr;
     if (!target) {
-        attachByBytes(page, key, path, std::move(done));
+        attachByBytes(page, key, path, settle, std::move(done));
         return;
     }
     // The input is focused by script, then a key press of our own opens its chooser (a script
@@ -254,8 +268,8 @@ void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, cons
     limit->setSingleShot(true);
     // Settles the wait once the input holds a file; at the limit (or with the page gone), with
     // what it holds then.
-    const auto look = [w, key](bool last) {
-        withElement(w->page, key, -1, QStringLiteral("if (!e.value) return false;"),
+    const auto look = [w, key, settle](bool last) {
+        withElement(w->page, key, -1, QStringLiteral("if (!(%1)(e)) return false;").arg(settle),
                     [w, last](bool held) {
                         if (held || last || !w->page)
                             w->end(held);
@@ -273,7 +287,7 @@ void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, cons
                          if (message == marker + QLatin1Char('1') && w->answered)
                              w->end(true);
                      });
-    QObject::connect(limit, &QTimer::timeout, w->holder, [w, key, path, look] {
+    QObject::connect(limit, &QTimer::timeout, w->holder, [w, key, path, settle, look] {
         if (w->answered) {
             look(true);
             return;
@@ -282,16 +296,16 @@ void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, cons
         w->ended = true;
         w->holder->deleteLater();
         w->page->setFilesToChoose({});
-        attachByBytes(w->page, key, path, std::move(w->done));
+        attachByBytes(w->page, key, path, settle, std::move(w->done));
     });
     // A chooser comes within milliseconds of the key press; one that has not come in a second
     // will not (about one record in a hundred in a long queue), and the bytes go instead.
     limit->start(1000);
     withElement(page, key, -1,
                 QStringLiteral("e.addEventListener('change', function(){ setTimeout(function(){ "
-                               "console.log(%1 + (e.value ? '1' : '0')); }, 0); }, {once: true}); "
+                               "console.log(%1 + ((%2)(e) ? '1' : '0')); }, 0); }, {once: true}); "
                                "e.focus();")
-                    .arg(JsString(marker)),
+                    .arg(JsString(marker), settle),
                 [w, target = QPointer<QWidget>(target)](bool found) {
                     if (!found || !target || w->answered || w->ended)
                         return;

@@ -31,9 +31,10 @@ void SetCheckedAndFireOnclick(QWebEnginePage *page, const QString &key, bool che
                               Done done = {});
 // Gives the file input the photograph: through the page's file chooser when a view can take a
 // key press, else (or when no chooser came) by handing the file's bytes to the input directly.
-// done(true) once the input holds a file.
+// done(true) once the input holds a file. thenClick (when given) is clicked within the page the
+// moment the input is seen holding the file, once, so the form goes on without a round trip.
 void AttachFile(PortalPage *page, QWebEngineView *view, const QString &key, const QString &path,
-                Done done = {});
+                const QString &thenClick = {}, Done done = {});
 // Several actions sent to the page in one script, acting in the order they were added on the one
 // document the script reaches. Each still answers on its own whether its element was found; a
 // missing one does not stop the others.

@@ -398,27 +398,28 @@ void frm_popup::attachPhoto()
         return;
     ++m_attempts;
     QPointer<frm_popup> self(this);
-    PageActions::AttachFile(
-        m_page1, WebBrowser1, portal::id::PhotoInput(), dosya.text(), [self](bool ok) {
-            if (!self || self->m_closing)
-                return;
-            if (ok) {
-                // The form goes on first; the photograph is drawn while the portal answers.
-                PageActions::Click(self->m_page1, portal::id::Continue());
-                self->Timer1->stop();
-                self->markStep(QStringLiteral("f8"));
-                self->markStep(QStringLiteral("f9"));
-                self->showPhoto();
-                return;
-            }
-            if (self->m_attempts < kAttachAttempts) {
-                self->Timer1->start(platform::timerInterval(3000));
-                return;
-            }
-            platform::msgBox(SubmitText::AttachFailed(self->dosya.tag.isEmpty() ? self->dosya.text()
-                                                                                : self->dosya.tag),
-                             platform::MsgIcon::Critical);
-        });
+    // The page presses continue itself once the input holds the photograph; the photograph is
+    // drawn here while the portal answers.
+    PageActions::AttachFile(m_page1, WebBrowser1, portal::id::PhotoInput(), dosya.text(),
+                            portal::id::Continue(), [self](bool ok) {
+                                if (!self || self->m_closing)
+                                    return;
+                                if (ok) {
+                                    self->Timer1->stop();
+                                    self->markStep(QStringLiteral("f8"));
+                                    self->markStep(QStringLiteral("f9"));
+                                    self->showPhoto();
+                                    return;
+                                }
+                                if (self->m_attempts < kAttachAttempts) {
+                                    self->Timer1->start(platform::timerInterval(3000));
+                                    return;
+                                }
+                                platform::msgBox(SubmitText::AttachFailed(self->dosya.tag.isEmpty()
+                                                                              ? self->dosya.text()
+                                                                              : self->dosya.tag),
+                                                 platform::MsgIcon::Critical);
+                            });
 }
 
 // The row's photograph at the box's width, its proportions kept, centred.
@@ -441,12 +442,15 @@ void frm_popup::showPhoto()
 void frm_popup::ShowConfirmation()
 {
     m_confirmationShown = true;
-    Frame7->show();
     if (Check6Tag == QStringLiteral("1")) {
-        Check6->setChecked(true);
+        // The page is answered first; the frame (laid out on its first showing) is drawn while
+        // the portal saves.
         autoSave();
+        Check6->setChecked(true);
+        Frame7->show();
         return;
     }
+    Frame7->show();
     // The operator ticks the declaration here, which ticks the portal's box with it; until then
     // the save stays disabled.
     TabStrip1->setCurrentIndex(0);
