@@ -246,7 +246,7 @@ void frm_giris::sorsana()
     if (Text2.text().isEmpty())
         return;
     m_queue.setFirm({ortak.text(), photoDateSetting});
-    Image1->hide();
+    hidePreview();
     ListView2->clear();
     const std::optional<int> count =
         m_queue.fill(Text2.text(), grid_bakanlik_kullanicilar.size() >= 2);

@@ -169,7 +169,10 @@ private:
     // The selected row changed in the queue (an outcome, a tick): its status line and details.
     void refreshSelectedRow(const QModelIndex &first, const QModelIndex &last);
     void placeCountdown();
+    // The preview is decoded off the window's thread and shown when ready, unless another row's
+    // preview (or none) was asked for since.
     void showPreview(const QString &path, bool fit);
+    void hidePreview();
     void onTimerTick();
     void selectRow(int row);
 
@@ -186,6 +189,7 @@ private:
     // A refused outcome write halts the queue until the operator sends again.
     bool m_halted = false;
     bool m_loadingOptions = false;
+    quint64 m_previewTicket = 0;
 };
 
 // A key typed into Text2 is folded with TextChangeCase (core/textchangecase.h), toUpper true.

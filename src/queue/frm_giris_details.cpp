@@ -3,11 +3,14 @@
 #include "core/queuerules.h"
 #include "platform/messages.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
+#include <QPointer>
+#include <QThreadPool>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -64,21 +67,39 @@ void frm_giris::refreshSelectedRow(const QModelIndex &first, const QModelIndex &
 
 void frm_giris::showPreview(const QString &path, bool fit)
 {
-    QImageReader reader(path);
+    // A photograph takes milliseconds to decode (an original far more): on the window's thread
+    // it would hold up whatever the row was clicked for, the submission window's first page too.
+    QSize room;
     if (fit) {
         // The prepared copy fills the frame's width or its height, keeping its proportions; the
         // reader decodes straight to that size.
-        const QSize room =
-            Frame2->contentsRect().marginsRemoved(Frame2->layout()->contentsMargins()).size();
+        room = Frame2->contentsRect().marginsRemoved(Frame2->layout()->contentsMargins()).size();
+    }
+    const quint64 ticket = ++m_previewTicket;
+    QPointer<frm_giris> self(this);
+    QThreadPool::globalInstance()->start([self, ticket, path, room] {
+        QImageReader reader(path);
         const QSize full = reader.size();
         if (full.isValid() && room.isValid())
             reader.setScaledSize(full.scaled(room, Qt::KeepAspectRatio));
-    }
-    const QImage image = reader.read();
-    if (image.isNull())
-        return; // an unreadable picture shows no preview; the checks go on without it
-    Image1->setPixmap(QPixmap::fromImage(image));
-    Image1->show();
+        QImage image = reader.read();
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, ticket, image = std::move(image)] {
+                // An unreadable picture shows no preview; the checks go on without it.
+                if (!self || ticket != self->m_previewTicket || image.isNull())
+                    return;
+                self->Image1->setPixmap(QPixmap::fromImage(image));
+                self->Image1->show();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void frm_giris::hidePreview()
+{
+    ++m_previewTicket;
+    Image1->hide();
 }
 
 void frm_giris::listvievx_click(int rowNumber)
@@ -96,7 +117,7 @@ void frm_giris::listvievx_click(int rowNumber)
                          MsgIcon::Critical);
         return;
     }
-    Image1->hide();
+    hidePreview();
     const RecordCheck check = m_queue.check(row);
     if (!check.found)
         return;

@@ -115,7 +115,7 @@ void tst_frm_giris::clickChecksTheRowAndShowsItsDetails()
     QCOMPARE(w->selectedRow(), 0);
     QCOMPARE(w->ListView2->topLevelItemCount(), 16);
     QCOMPARE(w->ListView2->topLevelItem(0)->text(1), QStringLiteral("1000"));
-    QVERIFY(w->Image1->isVisibleTo(w));
+    QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isVisibleTo(w), 5000);
     QCOMPARE(w->Label3->text(), queue::StatusQueued());
     // A click on a ".png" row tells the operator it cannot be sent.
     w->show();
