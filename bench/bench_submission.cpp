@@ -1,12 +1,14 @@
 // Whole submissions against the portal simulator, record by record over a queue of N: each
 // record's time from its first page requested (the login page, or the main page in a kept
 // session) to its saved record listed (the submission window closing; the countdown between
-// records is left out), against the engine's floor for the same
-// record: the sum of its pages' load times as the engine reports them (load started to load
-// finished, every portal page of the program). Between records, the same pages walked as plain
-// HTTP with a login on a second simulator (subject and baseline in turn, record by record). The
-// program's resident memory is read at every record's end; the portal runs in a process of its own.
-// And records keeping their proof against records without, in alternating runs of five.
+// records is left out), against the engine's floor for the same record: the sum of its pages'
+// load times as the engine reports them (load started to load finished, every portal page of the
+// program), and as its renderer times each document (start to load event). Between records, the
+// same pages walked as plain HTTP with a login on a second simulator (subject and baseline in turn,
+// record by record). The program's resident memory is read at every record's end; the portal runs
+// in a process of its own. And records keeping their proof against records without, in alternating
+// runs of five.
+//
 // bench_submission [N] [login]  (login: a login for every record rather than one kept session;
 // BENCH_TRACE=1: each record's load timeline on stderr)
 #include "benchstats.h"
@@ -398,10 +400,16 @@ int main(int argc, char *argv[])
     if (!http.empty())
         std::printf("  program / plain HTTP, medians: %.2fx\n", program.median() / http.median());
     const bool complete = !stalled && sent == count && program.values.size() == count;
-    bench::goal("time per record <= 1.15x engine floor",
-                bench::format("%.0f / %.0f ms (medians) = %.2fx", program.median(), engine.median(),
-                              floorRatio),
-                complete && floorRatio <= 1.15);
+    // Met only by both measures of the floor: work moved on the window's thread can delay the
+    // load signals (and so lift the first measure) without the program being any faster, which
+    // the renderer's own timing does not follow.
+    const double ownRatio = program.median() / timed.median();
+    bench::goal(
+        "time per record <= 1.15x engine floor",
+        bench::format("%.0f / %.0f ms (medians) = %.2fx; by the engine's own timing %.0f ms "
+                      "= %.2fx",
+                      program.median(), engine.median(), floorRatio, timed.median(), ownRatio),
+        complete && floorRatio <= 1.15 && ownRatio <= 1.15);
     if (rssKb.size() >= 10) {
         const double at10 = rssKb.at(9) / 1024.0, atN = rssKb.last() / 1024.0;
         const double growth = 100.0 * (atN - at10) / at10;

@@ -46,10 +46,11 @@ inline void goal(const char *name, const std::string &figures, int pass)
     std::fflush(stdout);
 }
 
-inline std::string format(const char *fmt, double a, double b = 0, double c = 0, double d = 0)
+inline std::string format(const char *fmt, double a, double b = 0, double c = 0, double d = 0,
+                          double e = 0)
 {
     char buf[256];
-    std::snprintf(buf, sizeof buf, fmt, a, b, c, d);
+    std::snprintf(buf, sizeof buf, fmt, a, b, c, d, e);
     return buf;
 }
 
