@@ -398,28 +398,28 @@ void frm_popup::attachPhoto()
         return;
     ++m_attempts;
     QPointer<frm_popup> self(this);
+    const auto attached = [self](bool ok) {
+        if (!self || self->m_closing)
+            return;
+        if (ok) {
+            self->Timer1->stop();
+            self->markStep(QStringLiteral("f8"));
+            self->markStep(QStringLiteral("f9"));
+            self->showPhoto();
+            return;
+        }
+        if (self->m_attempts < kAttachAttempts) {
+            self->Timer1->start(platform::timerInterval(3000));
+            return;
+        }
+        platform::msgBox(SubmitText::AttachFailed(self->dosya.tag.isEmpty() ? self->dosya.text()
+                                                                            : self->dosya.tag),
+                         platform::MsgIcon::Critical);
+    };
     // The page presses continue itself once the input holds the photograph; the photograph is
     // drawn here while the portal answers.
     PageActions::AttachFile(m_page1, WebBrowser1, portal::id::PhotoInput(), dosya.text(),
-                            portal::id::Continue(), [self](bool ok) {
-                                if (!self || self->m_closing)
-                                    return;
-                                if (ok) {
-                                    self->Timer1->stop();
-                                    self->markStep(QStringLiteral("f8"));
-                                    self->markStep(QStringLiteral("f9"));
-                                    self->showPhoto();
-                                    return;
-                                }
-                                if (self->m_attempts < kAttachAttempts) {
-                                    self->Timer1->start(platform::timerInterval(3000));
-                                    return;
-                                }
-                                platform::msgBox(SubmitText::AttachFailed(self->dosya.tag.isEmpty()
-                                                                              ? self->dosya.text()
-                                                                              : self->dosya.tag),
-                                                 platform::MsgIcon::Critical);
-                            });
+                            portal::id::Continue(), attached);
 }
 
 // The row's photograph at the box's width, its proportions kept, centred.
