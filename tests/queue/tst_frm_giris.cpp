@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -69,7 +70,10 @@ frm_giris *tst_frm_giris::open(int records)
     for (int n = 1; n <= records; ++n) {
         StoreFixture::Record r;
         r.sayi = n;
-        r.alan1 = n == 2 ? QStringLiteral("b.png") : QStringLiteral("a.jpg");
+        // Row 2 is no JPEG; row 3's photograph was never written.
+        r.alan1 = n == 2   ? QStringLiteral("b.png")
+                  : n == 3 ? QStringLiteral("c.jpg")
+                           : QStringLiteral("a.jpg");
         m_fx->record(r);
     }
     StoreFixture::writePhoto(m_fx->webFolder(QStringLiteral("12/3 A")), QStringLiteral("a.jpg"),
@@ -109,14 +113,20 @@ void tst_frm_giris::windowLoad()
 
 void tst_frm_giris::clickChecksTheRowAndShowsItsDetails()
 {
-    frm_giris *w = open(2);
-    QCOMPARE(w->Label1->text(), QStringLiteral("2 adet Fotoğraf Bulundu..."));
+    frm_giris *w = open(3);
+    QCOMPARE(w->Label1->text(), QStringLiteral("3 adet Fotoğraf Bulundu..."));
     // The fill selected and checked row 1: its details and preview are shown.
     QCOMPARE(w->selectedRow(), 0);
     QCOMPARE(w->ListView2->topLevelItemCount(), 16);
     QCOMPARE(w->ListView2->topLevelItem(0)->text(1), QStringLiteral("1000"));
     QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isVisibleTo(w), 5000);
     QCOMPARE(w->Label3->text(), queue::StatusQueued());
+    // A preview still decoding when another row is chosen never shows over that row.
+    w->listvievx_click(1);
+    w->listvievx_click(3);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    QVERIFY(!w->Image1->isVisibleTo(w));
     // A click on a ".png" row tells the operator it cannot be sent.
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
