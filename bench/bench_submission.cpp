@@ -75,10 +75,6 @@ public:
     }
     void watch(QWebEnginePage *page)
     {
-        // A page is watched once, however often it is handed over.
-        if (page->property("benchWatched").toBool())
-            return;
-        page->setProperty("benchWatched", true);
         if (auto *portalPage = qobject_cast<PortalPage *>(page)) {
             QWebEngineScript timing;
             timing.setName(QStringLiteral("bench-timing"));

@@ -67,6 +67,14 @@ private:
     QCheckBox *m_box;
 };
 
+// Both browsers refuse the portal's jump from the login page back to its front page.
+void refuseFrontPageJump(PortalPage *p)
+{
+    p->beforeNavigate = [p](const QUrl &target) {
+        return !RefuseNavigation(p->url().toString(), target.toString());
+    };
+}
+
 QLayout *captioned(QCheckBox *box, const QString &caption)
 {
     auto *row = new QHBoxLayout;
@@ -300,14 +308,6 @@ PortalPage *frm_popup::page2()
         refuseFrontPageJump(m_page2);
     }
     return m_page2;
-}
-
-// Both browsers refuse the portal's jump from the login page back to its front page.
-void frm_popup::refuseFrontPageJump(PortalPage *p)
-{
-    p->beforeNavigate = [p](const QUrl &target) {
-        return !RefuseNavigation(p->url().toString(), target.toString());
-    };
 }
 
 void frm_popup::setRequest(const SubmissionRequest &request)

@@ -162,7 +162,6 @@ private:
     // The save pressed: its timers, the countdown after it.
     void saving();
     int formIndex(const QString &name) const;
-    static void refuseFrontPageJump(PortalPage *page);
 
     SubmissionRequest m_request;
     SubmissionOptions m_options;
