@@ -63,15 +63,49 @@ namespace {
 class LoadFloor : public QObject
 {
 public:
-    // With BENCH_TRACE set, every load's start and end is written with its time in the record:
-    // the gaps between them are the program's own time.
+    // With BENCH_TRACE set, every load's start and end is written with its time in the record.
+    // The gaps between a load's end (or the window's opening) and the next load's start (or the
+    // record's end) are the program's own time; each record's are kept under the page they
+    // follow, so the run can say which step takes what.
     QElapsedTimer *recordClock = nullptr;
     bool trace = qEnvironmentVariableIsSet("BENCH_TRACE");
     void note(const char *what, QWebEnginePage *page)
     {
-        if (trace && recordClock && recordClock->isValid())
-            std::fprintf(stderr, "  %7.1f ms %s %s\n", recordClock->nsecsElapsed() / 1e6, what,
-                         page ? qPrintable(page->url().path()) : "");
+        if (!recordClock || !recordClock->isValid())
+            return;
+        const double ms = recordClock->nsecsElapsed() / 1e6;
+        const QString path = page ? page->url().path() : QString();
+        if (trace)
+            std::fprintf(stderr, "  %7.1f ms %s %s\n", ms, what, qPrintable(path));
+        const QByteArray w(what);
+        if (w == "window open" || w == "load finished") {
+            m_gapFrom = ms;
+            m_gapAfter =
+                w == "window open" ? QStringLiteral("window open to its first load") : QString();
+        } else if (m_gapFrom >= 0 && (w == "load started" || w == "record ended")) {
+            // The document shown wrote its code from its load event, before its load finished.
+            if (m_gapAfter.isEmpty())
+                m_gapAfter = QStringLiteral("on ") + (m_shown.isEmpty() ? path : m_shown);
+            QString step = m_gapAfter;
+            // The same page twice in a record (the main page) is told apart by its turn.
+            const auto taken = [this](const QString &name) {
+                return std::any_of(m_gaps.cbegin(), m_gaps.cend(),
+                                   [&name](const auto &gap) { return gap.first == name; });
+            };
+            for (int turn = 2; taken(step); ++turn)
+                step = m_gapAfter + QStringLiteral(" (%1)").arg(turn);
+            m_gaps.append({step, ms - m_gapFrom});
+            m_gapFrom = -1;
+        }
+        // A new document is coming: what it shows is its own to write.
+        if (w == "load started" || w == "window open")
+            m_shown.clear();
+    }
+    // The record's gaps, in order, named by what they follow.
+    QList<std::pair<QString, double>> takeGaps()
+    {
+        m_gapFrom = -1;
+        return std::exchange(m_gaps, {});
     }
     void watch(QWebEnginePage *page)
     {
@@ -81,15 +115,24 @@ public:
             timing.setWorldId(QWebEngineScript::UserWorld);
             timing.setInjectionPoint(QWebEngineScript::DocumentReady);
             timing.setRunsOnSubFrames(false);
+            // With the document's page code (its title where it has none), which names the
+            // step that follows it.
             timing.setSourceCode(
-                QStringLiteral("window.addEventListener('load', function () { var n = "
-                               "performance.getEntriesByType('navigation')[0]; if (n) "
-                               "console.log('%1' + (n.loadEventStart - n.startTime)); });")
+                QStringLiteral(
+                    "window.addEventListener('load', function () { var n = "
+                    "performance.getEntriesByType('navigation')[0]; var t = document.body ? "
+                    "document.body.innerText : ''; var p = t.indexOf('Ekran Kodu'); var c = p < 0 "
+                    "? '' : t.substr(p + 12, 8).replace(/\\s/g, ''); console.log('%1' + (n ? "
+                    "n.loadEventStart - n.startTime : -1) + ' ' + (c || document.title)); });")
                     .arg(kTimingMarker));
             page->scripts().insert(timing);
             connect(portalPage, &PortalPage::consoleMessage, this, [this](const QString &m) {
-                if (m.startsWith(kTimingMarker))
-                    m_timedMs += m.mid(kTimingMarker.size()).toDouble();
+                if (!m.startsWith(kTimingMarker))
+                    return;
+                const QString rest = m.mid(kTimingMarker.size());
+                if (const double ms = rest.section(' ', 0, 0).toDouble(); ms >= 0)
+                    m_timedMs += ms;
+                m_shown = rest.section(' ', 1);
             });
         }
         auto *clock = new QElapsedTimer;
@@ -121,6 +164,10 @@ public:
 
 private:
     inline static const QString kTimingMarker = QStringLiteral("bench-navigation-timing:");
+    QList<std::pair<QString, double>> m_gaps;
+    QString m_gapAfter;
+    QString m_shown; // the code (or title) the last document wrote
+    double m_gapFrom = -1;
     double m_timedMs = 0;
     qint64 m_ns = 0;
     int m_pages = 0;
@@ -293,6 +340,7 @@ int main(int argc, char *argv[])
     bench::Series withoutProof{"records without their proof", {}};
     QList<long> rssKb, heapKb;
     QList<int> pages;
+    QList<QList<std::pair<QString, double>>> gaps;
     QElapsedTimer recordClock;
     floor.recordClock = &recordClock;
     QEventLoop loop;
@@ -309,6 +357,7 @@ int main(int argc, char *argv[])
         floor.takeMs();
         floor.takePages();
         floor.takeTimedMs();
+        floor.takeGaps();
         recordClock.start();
         stall.start();
     };
@@ -344,6 +393,7 @@ int main(int argc, char *argv[])
         timed.values << timedMs;
         timedRatio.values << ms / timedMs;
         pages << floor.takePages();
+        gaps << floor.takeGaps();
         rssKb << bench::residentKb();
         heapKb << bench::heapInUseKb();
         std::fprintf(
@@ -395,6 +445,25 @@ int main(int argc, char *argv[])
                 floorRatio, program.min() / engine.min(), program.median() - engine.median());
     if (!http.empty())
         std::printf("  program / plain HTTP, medians: %.2fx\n", program.median() / http.median());
+    // Where the program's own time goes: each step's gap (a load's end, or the window's
+    // opening, to the next load's start or the record's end), the first two records left out
+    // (they warm the engine up), the steps in the last record's order.
+    if (gaps.size() > 2) {
+        std::printf("  the program's own time, step by step (load end to next load start):\n");
+        double sum = 0;
+        for (const auto &[step, lastGap] : gaps.last()) {
+            bench::Series series{"", {}};
+            for (qsizetype r = 2; r < gaps.size(); ++r)
+                for (const auto &[name, ms] : gaps.at(r))
+                    if (name == step)
+                        series.values << ms;
+            const std::string label = step.toStdString();
+            series.name = label.c_str();
+            series.print();
+            sum += series.median();
+        }
+        std::printf("  sum of the steps' medians: %.1f ms per record\n", sum);
+    }
     const bool complete = !stalled && sent == count && program.values.size() == count;
     // Met only by both measures of the floor: work moved on the window's thread can delay the
     // load signals (and so lift the first measure) without the program being any faster, which

@@ -34,7 +34,11 @@ struct Series
     double max() const { return at(1); }
     void print(const char *unit = "ms") const
     {
-        std::printf("  %-48s min %8.2f  median %8.2f  max %8.2f %s  (n=%d)\n", name, min(),
+        // The name's column is counted in characters: a Turkish letter takes two bytes.
+        int width = 48;
+        for (const char *c = name; *c; ++c)
+            width += (static_cast<unsigned char>(*c) & 0xC0) == 0x80;
+        std::printf("  %-*s min %8.2f  median %8.2f  max %8.2f %s  (n=%d)\n", width, name, min(),
                     median(), max(), unit, int(values.size()));
     }
 };
