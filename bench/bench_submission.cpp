@@ -15,6 +15,7 @@
 #include "benchstore.h"
 #include "core/connection.h"
 #include "core/database.h"
+#include "core/pagerules.h"
 #include "core/photoprep.h"
 #include "core/schema.h"
 #include "platform/testing/testplatform.h"
@@ -117,24 +118,27 @@ public:
             timing.setWorldId(QWebEngineScript::UserWorld);
             timing.setInjectionPoint(QWebEngineScript::DocumentReady);
             timing.setRunsOnSubFrames(false);
-            // With the document's page code (its title where it has none), which names the
-            // step that follows it.
+            // With the document's title and its text from "Ekran Kodu" on, which name the step
+            // that follows it (the program's own rule reads the code out of the text).
             timing.setSourceCode(
                 QStringLiteral(
                     "window.addEventListener('load', function () { var n = "
                     "performance.getEntriesByType('navigation')[0]; var t = document.body ? "
-                    "document.body.innerText : ''; var p = t.indexOf('Ekran Kodu'); var c = p < 0 "
-                    "? '' : t.substr(p + 12, 8).replace(/\\s/g, ''); console.log('%1' + (n ? "
-                    "n.loadEventStart - n.startTime : -1) + ' ' + (c || document.title)); });")
+                    "document.body.innerText : ''; var p = t.indexOf('Ekran Kodu'); "
+                    "console.log('%1' + JSON.stringify([n ? n.loadEventStart - n.startTime : -1, "
+                    "document.title, p < 0 ? '' : t.substr(p, 24)])); });")
                     .arg(kTimingMarker));
             page->scripts().insert(timing);
             connect(portalPage, &PortalPage::consoleMessage, this, [this](const QString &m) {
                 if (!m.startsWith(kTimingMarker))
                     return;
-                const QString rest = m.mid(kTimingMarker.size());
-                if (const double ms = rest.section(' ', 0, 0).toDouble(); ms >= 0)
+                const QJsonArray a =
+                    QJsonDocument::fromJson(m.mid(kTimingMarker.size()).toUtf8()).array();
+                if (const double ms = a.at(0).toDouble(-1); ms >= 0)
                     m_timedMs += ms;
-                m_shown = rest.section(' ', 1);
+                m_shown = ReadScreenCode(a.at(2).toString()).value_or(QString());
+                if (m_shown.isEmpty())
+                    m_shown = a.at(1).toString();
             });
         }
         auto *clock = new QElapsedTimer;
