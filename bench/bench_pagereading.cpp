@@ -5,6 +5,7 @@
 #include "benchstats.h"
 #include "core/pagerules.h"
 #include "core/pagesnapshot.h"
+#include "platform/process.h"
 #include "platform/testing/testplatform.h"
 #include "portal/pagescript.h"
 #include "portal/portalpage.h"
@@ -60,6 +61,7 @@ bool Await(const std::function<void(std::function<void()> finish)> &start, int m
 
 int main(int argc, char **argv)
 {
+    platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     platform::testing::TestPlatform tp;

@@ -10,6 +10,7 @@
 #include "core/photoprep.h"
 #include "core/schema.h"
 #include "demophotos.h"
+#include "platform/process.h"
 #include "platform/testing/testplatform.h"
 #include "queue/frm_giris.h"
 
@@ -29,6 +30,7 @@
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const int photos = argc > 1 ? qMax(1, std::atoi(argv[1])) : 40;

@@ -9,6 +9,7 @@
 #include "benchstats.h"
 #include "core/stampphoto.h"
 #include "demophotos.h"
+#include "platform/process.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -101,6 +102,7 @@ double Run(const QString &program, const QStringList &args, QByteArray *out = nu
 
 int main(int argc, char *argv[])
 {
+    platform::keepFreedMemoryForReuse(); // as the program does
     QGuiApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));

@@ -9,6 +9,7 @@
 #include "core/queuerules.h"
 #include "core/schema.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/testing/testplatform.h"
 #include "queue/frm_giris.h"
 
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
 {
     const int rounds = argc > 1 ? qMax(3, std::atoi(argv[1])) : 5;
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C"); // figures with a decimal point
     platform::testing::TestPlatform tp;

@@ -9,6 +9,7 @@
 #include "core/connection.h"
 #include "core/database.h"
 #include "core/schema.h"
+#include "platform/process.h"
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
@@ -53,6 +54,7 @@ QString Spread(QList<double> v)
 
 int main(int argc, char *argv[])
 {
+    platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     const int count = qMax(1, argc > 1 ? QByteArray(argv[1]).toInt() : 20);
     const int rounds = qMax(3, argc > 2 ? QByteArray(argv[2]).toInt() : 3);

@@ -18,6 +18,7 @@
 #include "core/pagerules.h"
 #include "core/photoprep.h"
 #include "core/schema.h"
+#include "platform/process.h"
 #include "platform/testing/testplatform.h"
 #include "portal/frm_guvenlik.h"
 #include "portal/portallogin.h"
@@ -264,6 +265,7 @@ int main(int argc, char *argv[])
 {
     if (argc == 5 && QByteArray(argv[1]) == "--portal")
         return PortalProcess(argc, argv);
+    platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const int count = qMax(1, argc > 1 ? QByteArray(argv[1]).toInt() : 20);

@@ -8,6 +8,7 @@
 int main(int argc, char *argv[])
 {
     platform::prepareBrowserEngine();
+    platform::keepFreedMemoryForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TarvekFOTO"));
     platform::installTranslations();

@@ -31,4 +31,8 @@ struct ProcessEnded : std::runtime_error
 // administrator unless its sandbox is off, so a program started as root switches it off.
 void prepareBrowserEngine();
 
+// Before the application object: memory freed between records stays with the process for the
+// next record rather than going back to the system.
+void keepFreedMemoryForReuse();
+
 } // namespace platform
