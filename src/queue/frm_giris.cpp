@@ -372,9 +372,16 @@ void frm_giris::giveRecord(frm_popup *popup, bool keptSession)
     if (keptSession)
         popup->openMainPage();
     popup->show();
-    // In a queue the next record's page gets ready while this one is sent.
+    // In a queue the next record's page gets ready while this one is sent, made once this
+    // record's first page is on its way: made before, it holds that page's request back.
     if (Check8->isChecked())
-        warmPage();
+        connect(
+            popup->page1(), &QWebEnginePage::loadStarted, popup,
+            [this] {
+                if (Check8->isChecked())
+                    warmPage();
+            },
+            Qt::SingleShotConnection);
 }
 
 void frm_giris::onSessionEnded(qlonglong number, const SessionEnd &end)
