@@ -24,9 +24,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -118,8 +120,11 @@ frm_popup::frm_popup(const SubmissionOptions &initialOptions, QWidget *parent, P
     auto *stepsLayout = new QVBoxLayout(steps);
     ListView1 = named(new QTreeWidget, "ListView1");
     ListView1->setRootIsDecorated(false);
-    // A step's text (the YİBF number, the photograph's path) wraps rather than being cut.
+    // A step's text (the YİBF number, the photograph's path) wraps rather than being cut. The
+    // scroll bar's room is kept from the start: appearing when those texts grow, it narrowed the
+    // list, and every row was wrapped, measured and drawn again in the middle of a page's step.
     new WrappingDelegate(ListView1);
+    ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     stepsLayout->addWidget(ListView1);
     TabStrip1->addTab(steps, QStringLiteral("Gönderim"));
     auto *options = new QWidget;
@@ -337,10 +342,17 @@ void frm_popup::onLoad()
     ListView1->setColumnCount(1);
     ListView1->setHeaderLabels({QStringLiteral("İşlem")});
     ListView1->header()->setStretchLastSection(true);
+    // A step not yet done shows an empty icon of the done mark's size: marking it then changes
+    // neither its text's place nor its height, so only that row is drawn again (a height that
+    // changed had the whole list measured and drawn while the portal waited for the next step).
+    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    QPixmap notDone(side, side);
+    notDone.fill(Qt::transparent);
     for (const SubmissionStep &s : SubmissionSteps()) {
         auto *item = new QTreeWidgetItem(ListView1, {s.text});
         item->setData(0, Qt::UserRole, s.key);
         item->setData(0, Qt::UserRole + 1, 0);
+        item->setIcon(0, QIcon(notDone));
     }
 }
 
