@@ -3,10 +3,17 @@
 #include "portal/pagescript.h"
 #include "portal/portalprofile.h"
 
+#include <QTimer>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
 #include <QWebEngineLoadingInfo>
+#include <QWidget>
+
+namespace {
+// A widget waiting for a load that reports no start is shown after this long regardless.
+constexpr int kShowAnyway = 200; // ms
+} // namespace
 
 PortalPage::PortalPage(QObject *parent) : QWebEnginePage(PortalProfile(), parent)
 {
@@ -55,6 +62,23 @@ void PortalPage::readEachDocument(const QStringList &innerHtmlIds)
                                         "console.log(%1 + %2); });")
                              .arg(JsString(m_snapshotMarker), SnapshotScript(innerHtmlIds)));
     scripts().insert(script);
+}
+
+void PortalPage::showOnLoadStart(QWidget *widget)
+{
+    // The wait goes with the widget; whichever comes first shows it and ends the other, so a
+    // later load never shows a widget hidden since.
+    auto *wait = new QTimer(widget);
+    wait->setSingleShot(true);
+    const auto show = [this, widget, wait] {
+        disconnect(this, nullptr, wait, nullptr);
+        wait->stop();
+        wait->deleteLater();
+        widget->show();
+    };
+    connect(this, &QWebEnginePage::loadStarted, wait, show);
+    connect(wait, &QTimer::timeout, wait, show);
+    wait->start(kShowAnyway);
 }
 
 void PortalPage::completed()

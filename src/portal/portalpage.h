@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+class QWidget;
+
 // A page of the portal profile that behaves like the old browser control in silent mode: it
 // opens new windows where it is told to, answers file choosers with the file it is told to, shows
 // no script dialogs, and asks before every navigation whether to go on.
@@ -31,6 +33,10 @@ public:
     // page writes its own snapshot from its load event, so it is there when the load finishes;
     // a page that wrote none (an error page, scripts refused) is read after it completed.
     void readEachDocument(const QStringList &innerHtmlIds);
+    // Shows the widget once this page's next load has started, or after a moment if none starts.
+    // The engine starts a load on the windows' thread: a widget laid out and shown in the same
+    // turn holds that start back by as long (for a whole window, ~3 ms).
+    void showOnLoadStart(QWidget *widget);
 
 Q_SIGNALS:
     // A finished load of the main frame, successful or not: the old control's document-complete.

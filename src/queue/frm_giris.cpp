@@ -358,6 +358,9 @@ void frm_giris::handOver()
 
 void frm_giris::giveRecord(frm_popup *popup, bool keptSession)
 {
+    // In the session kept, the portal's page is asked for first: it needs nothing of the record.
+    if (keptSession)
+        popup->openMainPage();
     SubmissionRequest request;
     if (const std::optional<int> row = rapor_sirasi()) {
         request.record = m_queue.recordAt(*row - 1);
@@ -368,10 +371,12 @@ void frm_giris::giveRecord(frm_popup *popup, bool keptSession)
     request.count = m_queue.recordCount();
     request.keptSession = keptSession;
     popup->setRequest(request);
-    // The portal's page is asked for before the window is drawn, so the two go on together.
+    // The window is shown once that page is on its way: shown first, its layout and its web view
+    // made visible held the page's request back.
     if (keptSession)
-        popup->openMainPage();
-    popup->show();
+        popup->page1()->showOnLoadStart(popup);
+    else
+        popup->show();
     // In a queue the next record's page gets ready while this one is sent, made once this
     // record's first page is on its way: made before, it holds that page's request back.
     if (Check8->isChecked())

@@ -443,11 +443,11 @@ void frm_popup::ShowConfirmation()
 {
     m_confirmationShown = true;
     if (Check6Tag == QStringLiteral("1")) {
-        // The page is answered first; the frame (laid out on its first showing) is drawn while
-        // the portal saves.
+        // The page is answered first; the frame is shown once the save is on its way (its
+        // showing makes the web view shorter, which the engine lays out at once).
         autoSave();
         Check6->setChecked(true);
-        Frame7->show();
+        m_page1->showOnLoadStart(Frame7);
         return;
     }
     Frame7->show();

@@ -31,6 +31,8 @@ private Q_SLOTS:
     void attachFile();
     void scriptDialogsNeverBlock();
     void scriptOnAGonePageAnswersNothing();
+    void showOnLoadStart_data();
+    void showOnLoadStart();
 
 private:
     void load(PortalPage &page, const QString &html,
@@ -285,6 +287,43 @@ void tst_browserlayer::scriptOnAGonePageAnswersNothing()
     RunPageScript(page, QStringLiteral("1+1"), [&](bool ok, const QVariant &) { answered = ok; });
     delete page;
     QTRY_COMPARE_WITH_TIMEOUT(answered, 0, 5000);
+}
+
+void tst_browserlayer::showOnLoadStart_data()
+{
+    QTest::addColumn<bool>("loadAtOnce");   // a load is asked for with the wait
+    QTest::addColumn<bool>("hideThenLoad"); // once shown, the widget is hidden and a load starts
+    QTest::newRow("shown as the load starts") << true << false;
+    QTest::newRow("shown after a moment without a load") << false << false;
+    // The wait is over once it has shown the widget, whichever way: nothing shows it again.
+    QTest::newRow("after a load, a later load leaves it hidden") << true << true;
+    QTest::newRow("after the moment, a later load leaves it hidden") << false << true;
+}
+
+void tst_browserlayer::showOnLoadStart()
+{
+    QFETCH(bool, loadAtOnce);
+    QFETCH(bool, hideThenLoad);
+    PortalPage page;
+    QWidget widget;
+    page.showOnLoadStart(&widget);
+    bool visibleAtStart = false;
+    connect(
+        &page, &QWebEnginePage::loadStarted, this, [&] { visibleAtStart = widget.isVisible(); },
+        Qt::SingleShotConnection);
+    if (loadAtOnce) {
+        load(page, QStringLiteral("<p>bir</p>"));
+        QVERIFY(visibleAtStart);
+    } else {
+        QVERIFY(!widget.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(widget.isVisible(), 2000);
+    }
+    if (hideThenLoad) {
+        widget.hide();
+        load(page, QStringLiteral("<p>iki</p>"));
+        QTest::qWait(300);
+        QVERIFY(!widget.isVisible());
+    }
 }
 
 QTEST_MAIN(tst_browserlayer)
