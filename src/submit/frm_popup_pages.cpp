@@ -593,9 +593,17 @@ void frm_popup::StartRow()
         // tag is "1" exactly when it is ticked, for every row of the run.
         Check6Tag = m_options.autoConfirm ? QStringLiteral("1") : QStringLiteral("0");
         yibf.setText(r->yibf);
-        const QString photo = r->photoPath;
-        if (!m_closing && !photo.isEmpty() && QFileInfo::exists(platform::nativePath(photo)))
-            CopyPhotoToTemp(photo, yibf.text());
+        // The copy is first needed on the form, pages later: it is made once the search's page
+        // is on its way. Made at once, it held that page's request back (the engine starts a
+        // load on this thread).
+        connect(
+            m_page1, &QWebEnginePage::loadStarted, this,
+            [this, photo = r->photoPath, number = yibf.text()] {
+                if (!m_closing && !photo.isEmpty() &&
+                    QFileInfo::exists(platform::nativePath(photo)))
+                    CopyPhotoToTemp(photo, number);
+            },
+            Qt::SingleShotConnection);
         return;
     }
     platform::msgBox(SubmitText::SendingDone(), platform::MsgIcon::Information);
