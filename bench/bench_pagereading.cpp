@@ -61,6 +61,7 @@ bool Await(const std::function<void(std::function<void()> finish)> &start, int m
 
 int main(int argc, char **argv)
 {
+    platform::prepareBrowserEngine();    // as the program does
     platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");

@@ -54,6 +54,7 @@ QString Spread(QList<double> v)
 
 int main(int argc, char *argv[])
 {
+    platform::prepareBrowserEngine();    // as the program does
     platform::keepFreedMemoryForReuse(); // as the program does
     QApplication app(argc, argv);
     const int count = qMax(1, argc > 1 ? QByteArray(argv[1]).toInt() : 20);

@@ -28,7 +28,8 @@ struct ProcessEnded : std::runtime_error
 [[noreturn]] void endProcess(int code = 0);
 
 // Before the application object: the embedded browser engine refuses to start as the system
-// administrator unless its sandbox is off, so a program started as root switches it off.
+// administrator unless its sandbox is off, so a program started as root switches it off; and
+// the engine keeps one renderer process for all the program's pages.
 void prepareBrowserEngine();
 
 // Before the application object: memory freed between records stays with the process for the

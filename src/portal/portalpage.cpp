@@ -52,14 +52,16 @@ void PortalPage::readEachDocument(const QStringList &innerHtmlIds)
     m_snapshotMarker = ScriptMarker("snapshot");
     // In a world of its own, so the portal's scripts neither see the marker nor change what the
     // snapshot reads with; registered once the document is parsed, so it runs after the load
-    // handlers the page set while it was parsed.
+    // handlers the page set while it was parsed. Once per document: with one renderer process
+    // for all pages the engine injects some documents' scripts twice.
     QWebEngineScript script;
     script.setName(QStringLiteral("tarvek-snapshot"));
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(QStringLiteral("window.addEventListener('load', function () { "
-                                        "console.log(%1 + %2); });")
+    script.setSourceCode(QStringLiteral("if (!window[%1]) { window[%1] = true; "
+                                        "window.addEventListener('load', function () { "
+                                        "console.log(%1 + %2); }); }")
                              .arg(JsString(m_snapshotMarker), SnapshotScript(innerHtmlIds)));
     scripts().insert(script);
 }
