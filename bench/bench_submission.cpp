@@ -47,10 +47,12 @@
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <string>
 #include <utility>
@@ -58,6 +60,13 @@
 using namespace ydssim::testing;
 
 namespace {
+
+double EpochMs()
+{
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 // The engine's load times of every page it is given, summed until taken, in two measures: as the
 // window's thread hears them (load started to load finished: any work on that thread delays these
@@ -84,12 +93,14 @@ public:
         const QByteArray w(what);
         if (w == "window open" || w == "load finished") {
             m_gapFrom = ms;
+            m_finishedPath = path;
             m_gapAfter =
                 w == "window open" ? QStringLiteral("window open to its first load") : QString();
         } else if (m_gapFrom >= 0 && (w == "load started" || w == "record ended")) {
-            // The document shown wrote its code from its load event, before its load finished.
+            // Named by the document the program read when its load finished, or by its address
+            // where the program had not read it (the record's last).
             if (m_gapAfter.isEmpty())
-                m_gapAfter = QStringLiteral("on ") + (m_shown.isEmpty() ? path : m_shown);
+                m_gapAfter = QStringLiteral("on ") + (m_shown.isEmpty() ? m_finishedPath : m_shown);
             QString step = m_gapAfter;
             // The same page twice in a record (the main page) is told apart by its turn.
             const auto taken = [this](const QString &name) {
@@ -119,17 +130,18 @@ public:
             timing.setWorldId(QWebEngineScript::UserWorld);
             timing.setInjectionPoint(QWebEngineScript::DocumentReady);
             timing.setRunsOnSubFrames(false);
-            // With the document's title and its text from "Ekran Kodu" on, which name the step
-            // that follows it (the program's own rule reads the code out of the text). Once per
-            // document: the engine injects some documents' scripts twice.
+            // From the load event, where the renderer's timing ends (a turn later the record's
+            // last document can be gone with its window before its line is out), and nothing but
+            // two numbers: the load event's work is counted as the program's, so the benchmark's
+            // own is kept to a few microseconds. With the navigation's start (the epoch's
+            // milliseconds), which tells the record the document belongs to. Once per document:
+            // the engine injects some documents' scripts twice.
             timing.setSourceCode(
-                QStringLiteral(
-                    "if (!window.__benchTiming) { window.__benchTiming = true; "
-                    "window.addEventListener('load', function () { var n = "
-                    "performance.getEntriesByType('navigation')[0]; var t = document.body ? "
-                    "document.body.innerText : ''; var p = t.indexOf('Ekran Kodu'); "
-                    "console.log('%1' + JSON.stringify([n ? n.loadEventStart - n.startTime : -1, "
-                    "document.title, p < 0 ? '' : t.substr(p, 24)])); }); }")
+                QStringLiteral("if (!window.__benchTiming) { window.__benchTiming = true; "
+                               "window.addEventListener('load', function () { "
+                               "var t = performance.timing; console.log('%1[' + "
+                               "(t.loadEventStart - t.navigationStart) + ',' + "
+                               "t.navigationStart + ']'); }); }")
                     .arg(kTimingMarker));
             page->scripts().insert(timing);
             connect(portalPage, &PortalPage::consoleMessage, this, [this](const QString &m) {
@@ -138,10 +150,13 @@ public:
                 const QJsonArray a =
                     QJsonDocument::fromJson(m.mid(kTimingMarker.size()).toUtf8()).array();
                 if (const double ms = a.at(0).toDouble(-1); ms >= 0)
-                    m_timedMs += ms;
-                m_shown = ReadScreenCode(a.at(2).toString()).value_or(QString());
+                    m_timed.append({a.at(1).toDouble(), ms});
+            });
+            // The step a document leads to is named by its code (or title) as the program read it.
+            connect(portalPage, &PortalPage::documentRead, this, [this](const PageSnapshot &read) {
+                m_shown = ReadScreenCode(read.bodyText).value_or(QString());
                 if (m_shown.isEmpty())
-                    m_shown = a.at(1).toString();
+                    m_shown = read.title;
             });
         }
         auto *clock = new QElapsedTimer;
@@ -169,15 +184,28 @@ public:
         return ms;
     }
     int takePages() { return std::exchange(m_pages, 0); }
-    double takeTimedMs() { return std::exchange(m_timedMs, 0.0); }
+    // The renderer's timing of the documents whose navigation started within each span (the
+    // epoch's milliseconds), summed, with how many there were; asked once the run is over.
+    QList<std::pair<double, int>> timedWithin(const QList<std::pair<double, double>> &spans) const
+    {
+        QList<std::pair<double, int>> sums(spans.size(), {0.0, 0});
+        for (const auto &[start, ms] : m_timed)
+            for (qsizetype k = 0; k < spans.size(); ++k)
+                if (start >= spans[k].first && start <= spans[k].second) {
+                    sums[k].first += ms;
+                    ++sums[k].second;
+                }
+        return sums;
+    }
 
 private:
     inline static const QString kTimingMarker = QStringLiteral("bench-navigation-timing:");
     QList<std::pair<QString, double>> m_gaps;
     QString m_gapAfter;
-    QString m_shown; // the code (or title) the last document wrote
+    QString m_shown; // the code (or title) of the document the program last read
+    QString m_finishedPath;
     double m_gapFrom = -1;
-    double m_timedMs = 0;
+    QList<std::pair<double, double>> m_timed; // each document's navigation start and timing
     qint64 m_ns = 0;
     int m_pages = 0;
 };
@@ -358,6 +386,7 @@ int main(int argc, char *argv[])
     QStringList stepOrder;
     QElapsedTimer recordClock;
     floor.recordClock = &recordClock;
+    QList<std::pair<double, double>> spans; // each record's start and end, the epoch's time
     QEventLoop loop;
     QTimer stall; // a record that does not end within a minute ends the run
     stall.setSingleShot(true);
@@ -371,9 +400,11 @@ int main(int argc, char *argv[])
             return;
         floor.takeMs();
         floor.takePages();
-        floor.takeTimedMs();
         floor.takeGaps();
         recordClock.start();
+        // A little before the clock: the renderer's clock may read the navigation's start a
+        // hair early.
+        spans.append({EpochMs() - 10, std::numeric_limits<double>::max()});
         stall.start();
     };
     const auto navigate = w->navigate;
@@ -399,14 +430,12 @@ int main(int argc, char *argv[])
         floor.note("record ended", nullptr);
         recordClock.invalidate();
         const double floorMs = floor.takeMs();
-        const double timedMs = floor.takeTimedMs();
+        spans.last().second = EpochMs();
         program.values << ms;
         if (const int k = int(program.values.size()) - 1; k >= 2 && k % kProofRun != 0)
             (keepsProof(k) ? withProof : withoutProof).values << ms;
         engine.values << floorMs;
         ratio.values << ms / floorMs;
-        timed.values << timedMs;
-        timedRatio.values << ms / timedMs;
         pages << floor.takePages();
         if (const auto recordGaps = floor.takeGaps(); program.values.size() > 2) {
             stepOrder.clear();
@@ -418,11 +447,8 @@ int main(int argc, char *argv[])
         rssKb << bench::residentKb();
         heapKb << bench::heapInUseKb();
         std::fprintf(
-            stderr,
-            "record %d: %.0f ms, engine %.0f ms (%d loads; own timing %.0f ms), rss %ld kB, heap "
-            "%ld kB\n",
-            int(program.values.size()), ms, floorMs, pages.last(), timedMs, rssKb.last(),
-            heapKb.last());
+            stderr, "record %d: %.0f ms, engine %.0f ms (%d loads), rss %ld kB, heap %ld kB\n",
+            int(program.values.size()), ms, floorMs, pages.last(), rssKb.last(), heapKb.last());
         if (program.values.size() == count) {
             loop.exit(0);
             return;
@@ -440,6 +466,12 @@ int main(int argc, char *argv[])
 
     w->Command2->click();
     const int stalled = loop.exec();
+    QList<int> timedDocuments;
+    for (qsizetype k = 0; const auto &[ms, documents] : floor.timedWithin(spans)) {
+        timed.values << ms;
+        timedRatio.values << program.values.value(k++) / ms;
+        timedDocuments << documents;
+    }
     const int sent = int(PortalAsk(appBase, QStringLiteral("/__test/records")).array().size());
     std::printf("submission: %d of %d records sent, %s%s\n", sent, count,
                 loginEach ? "a login for each" : "one session kept across the queue",
@@ -451,8 +483,10 @@ int main(int argc, char *argv[])
     timedRatio.print("x");
     http.print();
     if (!pages.isEmpty())
-        std::printf("  engine page loads per record: %d (first record), %d (last)\n", pages.first(),
-                    pages.last());
+        std::printf("  engine page loads per record: %d (first record), %d (last); documents timed "
+                    "by the renderer: %d, %d\n",
+                    pages.first(), pages.last(), timedDocuments.value(0),
+                    timedDocuments.value(timedDocuments.size() - 1));
     withProof.print();
     withoutProof.print();
     const double proofCost = withProof.median() / withoutProof.median() - 1;
