@@ -96,7 +96,7 @@ int main(int argc, char **argv)
         t.restart();
         const bool got = Await(
             [&](std::function<void()> finish) {
-                TakeSnapshot(&page, {QStringLiteral("oyds_form:id")},
+                TakeSnapshot(&page, {QStringLiteral("oyds_form:id")}, FormsHtml::Skip,
                              [&snap, finish](const PageSnapshot &s) {
                                  snap = s;
                                  finish();

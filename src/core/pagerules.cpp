@@ -52,7 +52,7 @@ bool SessionEndedAt(const PageSnapshot &page)
     if (code)
         return *code == portal::code::Error();
     return page.title != portal::ConfirmationTitle() &&
-           FrontPageShowsOutage(page.bodyOuterHtml, page.documentInnerHtml);
+           FrontPageShowsOutage(page.bodyOuterHtml, page.headOuterHtml);
 }
 
 PageDecision DispatchPage(const QString &c, const QString &p, const QString &searchState,

@@ -37,7 +37,7 @@ PageSnapshot ParseSnapshot(const QString &json)
     s.title = o.value(QStringLiteral("title")).toString();
     s.bodyText = o.value(QStringLiteral("bodyText")).toString();
     s.bodyOuterHtml = o.value(QStringLiteral("bodyHtml")).toString();
-    s.documentInnerHtml = o.value(QStringLiteral("docHtml")).toString();
+    s.headOuterHtml = o.value(QStringLiteral("headHtml")).toString();
     s.firstDivId = o.value(QStringLiteral("firstDivId")).toString();
     const QJsonArray forms = o.value(QStringLiteral("forms")).toArray();
     for (const QJsonValue &fv : forms) {
@@ -90,12 +90,12 @@ QString JsString(const QString &text)
     return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
-QString SnapshotScript(const QStringList &innerHtmlIds)
+QString SnapshotScript(const QStringList &innerHtmlIds, FormsHtml formsHtml)
 {
     QStringList ids;
     for (const QString &id : innerHtmlIds)
         ids << JsString(id);
-    return QStringLiteral(R"JS((function (extra) {
+    return QStringLiteral(R"JS((function (extra, formsHtml) {
   function el(e) {
     return { id: e.id || '', name: e.getAttribute('name') || '', tag: e.tagName.toLowerCase(),
              type: (e.type || '').toLowerCase(), value: e.value === undefined ? '' : String(e.value),
@@ -103,12 +103,13 @@ QString SnapshotScript(const QStringList &innerHtmlIds)
   }
   var d = document, b = d.body;
   var r = { url: location.href, title: d.title || '', bodyText: b ? b.innerText : '',
-            bodyHtml: b ? b.outerHTML : '', docHtml: d.documentElement ? d.documentElement.innerHTML : '',
+            bodyHtml: b ? b.outerHTML : '', headHtml: d.head ? d.head.outerHTML : '',
             forms: [], images: [], firstDivId: '', tables: {}, html: {}, elements: [] };
   for (var i = 0; i < d.forms.length; i++) {
     var f = d.forms[i], els = [];
     for (var j = 0; j < f.elements.length; j++) els.push(el(f.elements[j]));
-    r.forms.push({ id: f.id || '', name: f.getAttribute('name') || '', innerHtml: f.innerHTML, elements: els });
+    r.forms.push({ id: f.id || '', name: f.getAttribute('name') || '', innerHtml: formsHtml ? f.innerHTML : '',
+             elements: els });
   }
   for (var i = 0; i < d.images.length; i++) r.images.push({ src: d.images[i].src, alt: d.images[i].alt });
   var divs = d.getElementsByTagName('div');
@@ -127,6 +128,7 @@ QString SnapshotScript(const QStringList &innerHtmlIds)
   var inputs = d.querySelectorAll('input, button, select, textarea');
   for (var i = 0; i < inputs.length; i++) r.elements.push(el(inputs[i]));
   return JSON.stringify(r);
-})([%1]))JS")
-        .arg(ids.join(QLatin1Char(',')));
+})([%1], %2))JS")
+        .arg(ids.join(QLatin1Char(',')),
+             formsHtml == FormsHtml::Read ? QStringLiteral("true") : QStringLiteral("false"));
 }

@@ -22,7 +22,7 @@ struct SnapForm
 {
     QString id;
     QString name;
-    QString innerHtml;
+    QString innerHtml;           // read only when asked for (FormsHtml::Read)
     QList<SnapElement> elements; // the form's elements collection, in order
 };
 
@@ -37,9 +37,9 @@ struct PageSnapshot
     bool valid = false; // false when the page could not be read
     QString url;
     QString title;
-    QString bodyText;          // the body's visible text
-    QString bodyOuterHtml;     // the body element's HTML, itself included
-    QString documentInnerHtml; // the document element's inner HTML
+    QString bodyText;      // the body's visible text
+    QString bodyOuterHtml; // the body element's HTML, itself included
+    QString headOuterHtml; // the head element's HTML, itself included
     QList<SnapForm> forms;
     QList<SnapImage> images;
     QString firstDivId; // id of the first "div" element of the document
@@ -59,5 +59,9 @@ PageSnapshot ParseSnapshot(const QString &json);
 // A string as a JavaScript literal.
 QString JsString(const QString &text);
 
+// Whether the forms' inner HTML is read: on a portal page it is most of the body's HTML again
+// (a form holds the page), so only a reader that looks into a form's markup asks for it.
+enum class FormsHtml { Skip, Read };
+
 // The script that reads a page; innerHtmlIds names the elements whose inner HTML is wanted.
-QString SnapshotScript(const QStringList &innerHtmlIds);
+QString SnapshotScript(const QStringList &innerHtmlIds, FormsHtml formsHtml);

@@ -23,7 +23,7 @@ qsizetype IndexOfTextCompare(const QString &haystack, const QString &needle, qsi
     return fold(haystack).indexOf(fold(needle), from);
 }
 
-bool FrontPageShowsOutage(const QString &bodyOuterHtml, const QString &documentInnerHtml)
+bool FrontPageShowsOutage(const QString &bodyOuterHtml, const QString &headOuterHtml)
 {
     static const QStringList inBody{
         QStringLiteral("Kullanim Disidir"), QStringLiteral("Sunucu bulunamıyor"),
@@ -36,8 +36,10 @@ bool FrontPageShowsOutage(const QString &bodyOuterHtml, const QString &documentI
     for (const QString &t : inBody)
         if (IndexOfTextCompare(bodyOuterHtml, t) >= 0)
             return true;
+    // The document is its head and its body: read apart, the page's markup is not serialised
+    // twice.
     for (const QString &t : inDocument)
-        if (IndexOfTextCompare(documentInnerHtml, t) >= 0)
+        if (IndexOfTextCompare(headOuterHtml, t) >= 0 || IndexOfTextCompare(bodyOuterHtml, t) >= 0)
             return true;
     return false;
 }

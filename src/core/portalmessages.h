@@ -7,8 +7,8 @@
 // Reading the portal's own words out of a completed page.
 
 // The outage texts of the front page, searched in order in the body's outer HTML and then in the
-// document element's inner HTML, case-insensitively. True at the first one found.
-bool FrontPageShowsOutage(const QString &bodyOuterHtml, const QString &documentInnerHtml);
+// whole document (head and body), case-insensitively. True at the first one found.
+bool FrontPageShowsOutage(const QString &bodyOuterHtml, const QString &headOuterHtml);
 
 // The portal's message in the login form (inner HTML of the document's second form): the raw
 // HTML of the first cell of the block that follows the forgotten-password image, when the cell

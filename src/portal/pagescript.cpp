@@ -58,11 +58,11 @@ QString ScriptMarker(const char *what)
         .arg(QRandomGenerator::global()->generate64(), 0, 16);
 }
 
-void TakeSnapshot(QWebEnginePage *page, const QStringList &innerHtmlIds,
+void TakeSnapshot(QWebEnginePage *page, const QStringList &innerHtmlIds, FormsHtml formsHtml,
                   std::function<void(const PageSnapshot &)> done, int timeoutMs)
 {
     RunPageScript(
-        page, SnapshotScript(innerHtmlIds),
+        page, SnapshotScript(innerHtmlIds, formsHtml),
         [done = std::move(done)](bool answered, const QVariant &v) {
             done(answered ? ParseSnapshot(v.toString()) : PageSnapshot());
         },

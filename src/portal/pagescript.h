@@ -20,5 +20,5 @@ void RunPageScript(QWebEnginePage *page, const QString &script, ScriptDone done,
 QString ScriptMarker(const char *what);
 
 // Reads the page; done always runs (with an invalid snapshot when the page did not answer).
-void TakeSnapshot(QWebEnginePage *page, const QStringList &innerHtmlIds,
+void TakeSnapshot(QWebEnginePage *page, const QStringList &innerHtmlIds, FormsHtml formsHtml,
                   std::function<void(const PageSnapshot &)> done, int timeoutMs = 10000);

@@ -59,7 +59,7 @@ void PortalLogin::handlePage(const QUrl &url)
         return;
     }
     if (IsFrontPage(address)) {
-        TakeSnapshot(m_page, {}, [self = QPointer(this)](const PageSnapshot &s) {
+        TakeSnapshot(m_page, {}, FormsHtml::Skip, [self = QPointer(this)](const PageSnapshot &s) {
             if (self)
                 self->frontPage(s);
         });
@@ -71,7 +71,7 @@ void PortalLogin::handlePage(const QUrl &url)
             Q_EMIT pageHandled(address);
             return;
         }
-        TakeSnapshot(m_page, {}, [self = QPointer(this)](const PageSnapshot &s) {
+        TakeSnapshot(m_page, {}, FormsHtml::Read, [self = QPointer(this)](const PageSnapshot &s) {
             if (self)
                 self->loginPage(s);
         });
@@ -87,7 +87,7 @@ void PortalLogin::frontPage(const PageSnapshot &s)
         Q_EMIT pageHandled(s.url);
         return;
     }
-    if (FrontPageShowsOutage(s.bodyOuterHtml, s.documentInnerHtml)) {
+    if (FrontPageShowsOutage(s.bodyOuterHtml, s.headOuterHtml)) {
         platform::msgBox(OutageMessage(), MsgIcon::None);
     } else {
         Q_EMIT statusText(QStringLiteral("Bakanlık Sitesi Açılıyor..."));
@@ -199,7 +199,7 @@ void PortalLogin::confirm()
 
 void PortalLogin::captureMessage(const QString &url)
 {
-    TakeSnapshot(m_page, {}, [self = QPointer(this), url](const PageSnapshot &s) {
+    TakeSnapshot(m_page, {}, FormsHtml::Read, [self = QPointer(this), url](const PageSnapshot &s) {
         if (!self)
             return;
         self->showPortalMessage(s);

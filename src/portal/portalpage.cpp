@@ -59,10 +59,11 @@ void PortalPage::readEachDocument(const QStringList &innerHtmlIds)
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(QStringLiteral("if (!window[%1]) { window[%1] = true; "
-                                        "window.addEventListener('load', function () { "
-                                        "console.log(%1 + %2); }); }")
-                             .arg(JsString(m_snapshotMarker), SnapshotScript(innerHtmlIds)));
+    script.setSourceCode(
+        QStringLiteral("if (!window[%1]) { window[%1] = true; "
+                       "window.addEventListener('load', function () { "
+                       "console.log(%1 + %2); }); }")
+            .arg(JsString(m_snapshotMarker), SnapshotScript(innerHtmlIds, FormsHtml::Skip)));
     scripts().insert(script);
 }
 
@@ -96,7 +97,7 @@ void PortalPage::completed()
     // No snapshot written (yet): the page is read now, and whichever comes first is handed over.
     const quint64 load = m_load;
     QPointer<PortalPage> self(this);
-    TakeSnapshot(this, m_snapshotIds, [self, load](const PageSnapshot &page) {
+    TakeSnapshot(this, m_snapshotIds, FormsHtml::Skip, [self, load](const PageSnapshot &page) {
         if (self && self->m_load == load)
             self->hand(page);
     });

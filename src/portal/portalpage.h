@@ -31,7 +31,8 @@ public:
     void setFilesToChoose(const QStringList &files) { m_files = files; }
     // From now on every completed document is read once and handed over by documentRead. The
     // page writes its own snapshot from its load event, so it is there when the load finishes;
-    // a page that wrote none (an error page, scripts refused) is read after it completed.
+    // a page that wrote none (an error page, scripts refused) is read after it completed. The
+    // forms' inner HTML is not read.
     void readEachDocument(const QStringList &innerHtmlIds);
     // Shows the widget once this page's next load has started, or after a moment if none starts.
     // The engine starts a load on the windows' thread: a widget laid out and shown in the same

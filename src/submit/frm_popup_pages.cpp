@@ -502,16 +502,17 @@ void frm_popup::onCommand7()
     // The save button's state follows the declaration box's own onclick, so the page is read
     // afresh before the button is looked for.
     QPointer<frm_popup> self(this);
-    TakeSnapshot(m_page1, {portal::id::SiteRecord()}, [self](const PageSnapshot &page) {
-        if (!self || self->m_closing)
-            return;
-        const int i = butonu_bul(page, portal::caption::Save(), QStringLiteral("submit"),
-                                 QStringLiteral("buton"));
-        if (i == -1)
-            return;
-        self->saving();
-        PageActions::ClickFormElement(self->m_page1, 0, i);
-    });
+    TakeSnapshot(m_page1, {portal::id::SiteRecord()}, FormsHtml::Skip,
+                 [self](const PageSnapshot &page) {
+                     if (!self || self->m_closing)
+                         return;
+                     const int i = butonu_bul(page, portal::caption::Save(),
+                                              QStringLiteral("submit"), QStringLiteral("buton"));
+                     if (i == -1)
+                         return;
+                     self->saving();
+                     PageActions::ClickFormElement(self->m_page1, 0, i);
+                 });
 }
 
 void frm_popup::saving()

@@ -37,7 +37,8 @@ private Q_SLOTS:
 private:
     void load(PortalPage &page, const QString &html,
               const QUrl &base = QUrl(QStringLiteral("http://portal.test/yds/a.jsf")));
-    PageSnapshot snapshot(PortalPage &page, const QStringList &ids = {});
+    PageSnapshot snapshot(PortalPage &page, const QStringList &ids = {},
+                          FormsHtml formsHtml = FormsHtml::Read);
     bool act(const std::function<void(PageActions::Done)> &action);
 };
 
@@ -65,11 +66,12 @@ void tst_browserlayer::load(PortalPage &page, const QString &html, const QUrl &b
     QVERIFY(done.wait(15000));
 }
 
-PageSnapshot tst_browserlayer::snapshot(PortalPage &page, const QStringList &ids)
+PageSnapshot tst_browserlayer::snapshot(PortalPage &page, const QStringList &ids,
+                                        FormsHtml formsHtml)
 {
     PageSnapshot result;
     bool got = false;
-    TakeSnapshot(&page, ids, [&](const PageSnapshot &s) {
+    TakeSnapshot(&page, ids, formsHtml, [&](const PageSnapshot &s) {
         result = s;
         got = true;
     });
@@ -104,9 +106,13 @@ void tst_browserlayer::snapshotReadsThePage()
     QCOMPARE(s.url, QStringLiteral("http://portal.test/yds/a.jsf"));
     QVERIFY(s.bodyText.contains(QStringLiteral("Ekran Kodu : DYDYL")));
     QVERIFY(s.bodyOuterHtml.startsWith(QStringLiteral("<body>")));
+    QVERIFY(s.headOuterHtml.startsWith(QStringLiteral("<head><title>Yeni Denetim")));
     QCOMPARE(s.forms.size(), 2);
     QCOMPARE(s.forms[1].id, QStringLiteral("oyds_form"));
     QVERIFY(s.forms[1].innerHtml.contains(QStringLiteral("goster.gif")));
+    const PageSnapshot withoutFormsHtml = snapshot(page, {}, FormsHtml::Skip);
+    QVERIFY(withoutFormsHtml.forms[1].innerHtml.isEmpty());
+    QCOMPARE(withoutFormsHtml.forms[1].elements.size(), s.forms[1].elements.size());
     QCOMPARE(s.forms[0].elements.size(), 1);
     QCOMPARE(s.firstDivId, QStringLiteral("menu1"));
     QCOMPARE(s.images.size(), 1);
