@@ -49,7 +49,7 @@ function(tarvek_test_properties name platform timeout)
     cmake_parse_arguments(ARG "NO_LEAK_CHECK" "" "" ${ARGN})
     set(_env "QT_QPA_PLATFORM=${platform}" "QTWEBENGINE_DISABLE_SANDBOX=1" "LANG=tr_TR.UTF-8"
         "LC_ALL=tr_TR.UTF-8"
-        "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking --disable-component-update --renderer-process-limit=1"
+        "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking --disable-component-update --renderer-process-limit=1 --disable-features=PaintHolding"
         ${ARG_UNPARSED_ARGUMENTS})
     if(TARVEK_SANITIZE)
         # The browser engine frees some of its own objects through another type: that report is

@@ -50,7 +50,7 @@ export ODBCSYSINI=$WORK
 export TARVEK_TEST_ODBC_SERVER="127.0.0.1;port=$PORT"
 # The end-to-end test's browser engine, headless and as root.
 export QTWEBENGINE_DISABLE_SANDBOX=1
-export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --disable-background-networking --disable-component-update --renderer-process-limit=1"
+export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --disable-background-networking --disable-component-update --renderer-process-limit=1 --disable-features=PaintHolding"
 
 echo "== ODBC lane: PostgreSQL on port $PORT through psqlODBC as {SQL SERVER}"
 failed=0

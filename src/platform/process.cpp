@@ -35,15 +35,34 @@ void prepareBrowserEngine()
     if (::geteuid() == 0 && qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty())
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", engineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")));
+}
+
+QByteArray engineFlags(QByteArray given)
+{
+    QByteArray flags = given.trimmed();
+    const auto add = [&flags](const QByteArray &flag) {
+        flags.append(flags.isEmpty() ? "" : " ").append(flag);
+    };
     // Every page the program opens is the portal's: one renderer process serves them all. With
     // a page of its own per record, each record started a process, compiled the page scripts
     // cold and faulted its memory in (~40 ms of a ~550 ms record); the one process stays level
     // over a long queue.
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--renderer-process-limit")) {
-        flags.append(flags.isEmpty() ? "" : " ").append("--renderer-process-limit=1");
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    }
+    if (!flags.contains("--renderer-process-limit"))
+        add("--renderer-process-limit=1");
+    // Paint holding keeps a page's first frames back after a navigation within the site until it
+    // has painted, and the page drops the key presses sent to it meanwhile. The form's file
+    // chooser is opened by a key press a few milliseconds after the form loads: held, 5-15 % of
+    // the records lost it and waited for the chooser's 1 s limit.
+    // The engine reads the last feature list given, so the name goes into that one.
+    static const QByteArray disable = "--disable-features=";
+    if (flags.contains("PaintHolding"))
+        return flags; // named by whoever gave the switches: theirs to decide
+    if (const qsizetype at = flags.lastIndexOf(disable); at < 0)
+        add(disable + "PaintHolding");
+    else
+        flags.insert(at + disable.size(), "PaintHolding,");
+    return flags;
 }
 
 void keepFreedMemoryForReuse()

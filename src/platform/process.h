@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <stdexcept>
 
 namespace platform {
@@ -29,8 +31,13 @@ struct ProcessEnded : std::runtime_error
 
 // Before the application object: the embedded browser engine refuses to start as the system
 // administrator unless its sandbox is off, so a program started as root switches it off; and
-// the engine keeps one renderer process for all the program's pages.
+// the engine's switches the program needs are added to those given (engineFlags).
 void prepareBrowserEngine();
+
+// The engine's command-line switches with the program's own added: one renderer process for all
+// the program's pages, and no paint holding. Switches given are kept; a feature list given is
+// extended, not replaced.
+QByteArray engineFlags(QByteArray given);
 
 // Before the application object: memory freed between records stays with the process for the
 // next record rather than going back to the system.

@@ -4,6 +4,7 @@
 #include "platform/fileversion.h"
 #include "platform/launcher.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/settingsstore.h"
 #include "platform/signalfield.h"
 #include "platform/testing/testplatform.h"
@@ -114,6 +115,30 @@ private Q_SLOTS:
             f.setText(t);
         QCOMPARE(seen, (QStringList{"1", "21", "0"}));
         QCOMPARE(f.text(), QStringLiteral("0"));
+    }
+
+    void engineFlagsKeepWhatIsGiven_data()
+    {
+        QTest::addColumn<QByteArray>("given");
+        QTest::addColumn<QByteArray>("flags");
+        Row("none given", QByteArray(),
+            QByteArray("--renderer-process-limit=1 --disable-features=PaintHolding"));
+        Row("own switches kept", QByteArray(" --disable-gpu "),
+            QByteArray("--disable-gpu --renderer-process-limit=1 --disable-features=PaintHolding"));
+        Row("a process limit given wins", QByteArray("--renderer-process-limit=4"),
+            QByteArray("--renderer-process-limit=4 --disable-features=PaintHolding"));
+        Row("the last feature list is extended",
+            QByteArray("--disable-features=A --disable-features=B,C"),
+            QByteArray("--disable-features=A --disable-features=PaintHolding,B,C "
+                       "--renderer-process-limit=1"));
+        Row("paint holding named already", QByteArray("--enable-features=PaintHolding"),
+            QByteArray("--enable-features=PaintHolding --renderer-process-limit=1"));
+    }
+    void engineFlagsKeepWhatIsGiven()
+    {
+        QFETCH(QByteArray, given);
+        QFETCH(QByteArray, flags);
+        QCOMPARE(platform::engineFlags(given), flags);
     }
 };
 
