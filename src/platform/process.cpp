@@ -54,10 +54,10 @@ QByteArray engineFlags(QByteArray given)
     // has painted, and the page drops the key presses sent to it meanwhile. The form's file
     // chooser is opened by a key press a few milliseconds after the form loads: held, 5-15 % of
     // the records lost it and waited for the chooser's 1 s limit.
-    // The engine reads the last feature list given, so the name goes into that one.
-    static const QByteArray disable = "--disable-features=";
     if (flags.contains("PaintHolding"))
         return flags; // named by whoever gave the switches: theirs to decide
+    // The engine reads the last feature list given, so the name goes into that one.
+    static const QByteArray disable = "--disable-features=";
     if (const qsizetype at = flags.lastIndexOf(disable); at < 0)
         add(disable + "PaintHolding");
     else
